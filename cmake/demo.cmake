@@ -1,0 +1,13 @@
+# Runs kestrow and kestrow16 on one BMP and reports what they wrote.
+file(MAKE_DIRECTORY ${OUTDIR})
+foreach(prog IN ITEMS KESTROW KESTROW16)
+  get_filename_component(name ${${prog}} NAME)
+  set(out ${OUTDIR}/sample.${name}.photo)
+  execute_process(COMMAND ${${prog}} ${INPUT} ${out} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${name} exited with status ${status}")
+  endif()
+  file(SIZE ${out} size)
+  file(READ ${out} head LIMIT 4 HEX)
+  message(STATUS "${name}: ${out} (${size} bytes, header ${head})")
+endforeach()

@@ -1,0 +1,100 @@
+// kestrow / kestrow16: convert an uncompressed 24-bit BMP into a photo file
+// for the display (6-bit or 16-bit colour, chosen when building).
+//
+//   usage: kestrow <BMP file name> <output file>
+//
+// Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include <sys/stat.h>
+
+#include "bmp_input.h"
+#include "photo_headers.h"
+#include "photo_output.h"
+
+#ifndef KESTROW_PROGRAM_NAME
+#define KESTROW_PROGRAM_NAME "kestrow"
+#endif
+
+namespace {
+
+// Whether `out_name` names the file already open as `in` (same path, a hard
+// link or a symlink to it). Opening it with "w+b" would empty the BMP before
+// it is read. errno is kept as it was, so later messages are not coloured by
+// a failed stat of an output that does not exist yet.
+bool same_file(FILE *in, const char *out_name)
+{
+    const int saved_errno = errno;
+    struct stat in_st {};
+    struct stat out_st {};
+    const bool same = fstat(fileno(in), &in_st) == 0 && stat(out_name, &out_st) == 0 &&
+                      in_st.st_dev == out_st.st_dev && in_st.st_ino == out_st.st_ino;
+    errno = saved_errno;
+    return same;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        // An empty argument vector (which Linux passes on as one empty
+        // name) gets the program's own name.
+        const bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
+        fprintf(stderr, "usage: %s <BMP file name> <output file>\n",
+                named ? argv[0] : KESTROW_PROGRAM_NAME);
+        return 2;
+    }
+    const char *in_name = argv[1];
+    const char *out_name = argv[2];
+
+    // "r+b": the BMP must exist and be writable.
+    FILE *in = fopen(in_name, "r+b");
+    if (in == nullptr) {
+        perror("open BMP file");
+        return 2;
+    }
+
+    if (same_file(in, out_name)) {
+        fprintf(stderr, "%s and %s are the same file.\n", in_name, out_name);
+        fclose(in);
+        return 2;
+    }
+
+    // Opened (so created or emptied) before the BMP is examined.
+    FILE *out = fopen(out_name, "w+b");
+    if (out == nullptr) {
+        const int open_errno = errno;
+        fclose(in);
+        errno = open_errno;
+        perror("open output file");
+        return 2;
+    }
+
+    bmp_header_t bmp_header;
+    if (!bmp_header_check(in_name, in, &bmp_header)) {
+        fclose(in);
+        fclose(out);
+        return 2;
+    }
+
+    uint8_t *img_data = read_bmp_image_data(in, &bmp_header);
+    if (img_data == nullptr) {
+        fclose(in);
+        fclose(out);
+        return 2;
+    }
+    fclose(in);
+
+    int written = write_output_file(out, &bmp_header, img_data);
+    if (fclose(out) != 0) {
+        perror("close output file");
+        written = 0;
+    }
+    free(img_data);
+
+    return written ? 0 : 3;
+}

@@ -1,0 +1,18 @@
+// Photo output: writing the photo file.
+#ifndef KESTROW_PHOTO_OUTPUT_H
+#define KESTROW_PHOTO_OUTPUT_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "photo_headers.h"
+
+// Writes the photo header and one colour value per pixel, rows in stored
+// order, fill bytes skipped. Returns 1 when everything was handed to `out`,
+// 0 after one message; neither closes `out` nor frees `img`.
+int write_output_file(FILE *out, const bmp_header_t *h, const uint8_t *img);
+
+// The 4 header bytes: width then height, each low byte first.
+void photo_header_encode(const photo_header_t *ph, uint8_t bytes[photo_header_bytes]);
+
+#endif

@@ -1,0 +1,14 @@
+# Fails unless every program in PROGRAMS (comma-separated) lists libc.so.6 as
+# its only NEEDED shared library.
+string(REPLACE "," ";" programs "${PROGRAMS}")
+foreach(p IN LISTS programs)
+  execute_process(COMMAND ${READELF} -d ${p} OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "readelf failed on ${p}")
+  endif()
+  string(REGEX MATCHALL "Shared library: \\[[^]]*\\]" needed "${dyn}")
+  if(NOT needed STREQUAL "Shared library: [libc.so.6]")
+    message(FATAL_ERROR "${p} needs: ${needed}")
+  endif()
+  message(STATUS "${p}: ${needed}")
+endforeach()

@@ -1,0 +1,280 @@
+// Both programs end to end: arguments, files left behind, messages and exit
+// statuses, on BMP files the tests write themselves.
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "bmp_builder.h"
+#include "process_support.h"
+#include "vga_color.h"
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+struct program {
+    const char *name;
+    const char *path;
+    unsigned pixel_bytes;
+};
+
+void PrintTo(const program &p, std::ostream *os) { *os << p.name; }
+
+const program programs[] = {
+    {"kestrow", KESTROW_BIN, 1},
+    {"kestrow16", KESTROW16_BIN, 2},
+};
+
+bytes encoded(const program &p, rgb c)
+{
+    if (p.pixel_bytes == 1)
+        return {vga_color6(c.b, c.g, c.r)};
+    const uint16_t v = vga_color16(c.b, c.g, c.r);
+    return {uint8_t(v), uint8_t(v >> 8)};
+}
+
+bmp_fields fields(uint32_t w, uint32_t h) { bmp_fields f; f.width = w; f.height = h; return f; }
+
+std::string system_error(const char *text, int code) { return std::string(text) + ": " + strerror(code) + "\n"; }
+
+class Cli : public testing::TestWithParam<program> {
+protected:
+    temp_dir dir;
+    std::string bmp = dir / "in.bmp";
+    std::string photo = dir / "out.photo";
+
+    run_result convert(const std::string &in, const std::string &out,
+                       const std::function<void()> &setup = {})
+    {
+        return run_program(GetParam().path, {GetParam().path, in, out}, setup);
+    }
+};
+
+TEST_P(Cli, ConvertsTheTwoByTwoExampleSilently)
+{
+    write_file(bmp, make_bmp(fields(2, 2), {{255, 0, 0}, {255, 255, 0}, {255, 255, 255}, {0, 0, 0}}));
+    const run_result r = convert(bmp, photo);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
+    const bytes six = {2, 0, 2, 0, 0x30, 0x40, 0x3F, 0x00};
+    const bytes sixteen = {2, 0, 2, 0, 0x00, 0xF8, 0xE0, 0xFF, 0xFF, 0xFF, 0x00, 0x00};
+    EXPECT_EQ(read_file(photo), GetParam().pixel_bytes == 1 ? six : sixteen);
+}
+
+TEST_P(Cli, ConvertsRandomPicturesOfOddSizes)
+{
+    const std::pair<uint32_t, uint32_t> sizes[] = {{1, 1}, {3, 5}, {17, 2}, {255, 3}, {4096, 2}, {2, 4096}};
+    for (const auto &[w, h] : sizes) {
+        const auto px = random_pixels(size_t{w} * h, w * 7919 + h);
+        write_file(bmp, make_bmp(fields(w, h), px));
+        bytes expected = {uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8)};
+        for (const rgb &c : px) {
+            const bytes e = encoded(GetParam(), c);
+            expected.insert(expected.end(), e.begin(), e.end());
+        }
+        const run_result r = convert(bmp, photo);
+        EXPECT_EQ(r.status, 0) << w << " x " << h << ": " << r.err;
+        EXPECT_EQ(read_file(photo), expected) << w << " x " << h;
+    }
+}
+
+TEST_P(Cli, LargestPictureConvertsAndOneMoreIsRefused)
+{
+    write_file(bmp, make_bmp(fields(4096, 4096)));
+    run_result r = convert(bmp, photo);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const bytes out = read_file(photo);
+    EXPECT_EQ(out.size(), 4 + 4096u * 4096u * GetParam().pixel_bytes);
+    EXPECT_EQ(bytes(out.begin(), out.begin() + 4), (bytes{0x00, 0x10, 0x00, 0x10}));
+
+    for (const auto &f : {fields(4097, 1), fields(1, 4097)}) {
+        write_file(bmp, make_bmp(f));
+        r = convert(bmp, photo);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, bmp + " must be 24-bit-color on one plane with no compression.\n");
+    }
+}
+
+TEST_P(Cli, WrongArgumentCountPrintsUsageAndCreatesNothing)
+{
+    const std::string p = GetParam().path;
+    const std::vector<std::string> argvs[] = {{p}, {p, bmp}, {p, bmp, photo, "extra"}, {"other-name", bmp}};
+    write_file(bmp, make_bmp(fields(1, 1)));
+    for (const auto &argv : argvs) {
+        const run_result r = run_program(p, argv);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "usage: " + argv[0] + " <BMP file name> <output file>\n");
+        EXPECT_FALSE(file_exists(photo));
+        EXPECT_FALSE(file_exists(dir / "extra"));
+    }
+    // With no argument vector (Linux then passes one empty name) or an empty
+    // name, the program names itself.
+    for (const auto &argv : {std::vector<std::string>{}, std::vector<std::string>{""}}) {
+        const run_result r = run_program(p, argv);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, std::string("usage: ") + GetParam().name + " <BMP file name> <output file>\n");
+    }
+}
+
+TEST_P(Cli, FilesThatCannotBeOpened)
+{
+    write_file(bmp, make_bmp(fields(1, 1)));
+    struct open_case {
+        std::string in, out, message;
+        std::string must_not_exist;
+    };
+    const open_case cases[] = {
+        {dir / "missing.bmp", photo, system_error("open BMP file", ENOENT), photo},
+        {dir.path, photo, system_error("open BMP file", EISDIR), photo},
+        {bmp, dir / "no-such-dir/out.photo", system_error("open output file", ENOENT), ""},
+        {bmp, dir.path, system_error("open output file", EISDIR), ""},
+    };
+    for (const auto &c : cases) {
+        const run_result r = convert(c.in, c.out);
+        EXPECT_EQ(r.status, 2) << c.in << " " << c.out;
+        EXPECT_EQ(r.err, c.message);
+        if (!c.must_not_exist.empty()) {
+            EXPECT_FALSE(file_exists(c.must_not_exist));
+        }
+    }
+}
+
+// Runs the rest of the child as user and group "nobody" when started as root.
+void drop_root()
+{
+    if (geteuid() != 0)
+        return;
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        _exit(99);
+}
+
+TEST_P(Cli, ReadOnlyInputIsRefusedBecauseItIsOpenedForUpdate)
+{
+    write_file(bmp, make_bmp(fields(1, 1)));
+    chmod(bmp.c_str(), 0444);
+    const run_result r = convert(bmp, photo, drop_root);
+    if (r.status == 99)
+        GTEST_SKIP() << "cannot drop root privileges here";
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, system_error("open BMP file", EACCES));
+    EXPECT_FALSE(file_exists(photo));
+}
+
+TEST_P(Cli, RefusedInputLeavesAnEmptyOutput)
+{
+    bmp_fields bpp8 = fields(2, 2);
+    bpp8.bits_per_pixel = 8;
+    bmp_fields size0 = fields(2, 2);
+    size0.img_size = 0;
+    bmp_fields far = fields(2, 2);
+    far.pixel_offset = 1u << 20;
+    bytes too_far = make_bmp(far);
+    too_far.resize(54);
+    bytes short_pixels = make_bmp(fields(2, 2));
+    short_pixels.pop_back();
+    struct refusal { const char *name; bytes file; std::string message_start; };
+    const refusal cases[] = {
+        {"text file", {'h', 'e', 'l', 'l', 'o'}, bmp + " does not appear to be a BMP file.\n"},
+        {"8-bit", make_bmp(bpp8), bmp + " must be 24-bit-color on one plane with no compression.\n"},
+        {"img_size 0", make_bmp(size0), bmp + " image size incorrect in BMP/DIB header.\n"},
+        {"width 0", make_bmp(fields(0, 3)), "allocate and read image: "},
+        {"offset past the end", too_far, "allocate and read image: "},
+        {"truncated pixels", short_pixels, "allocate and read image: "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file(bmp, c.file);
+        write_file(photo, {'o', 'l', 'd'});
+        const run_result r = convert(bmp, photo);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.rfind(c.message_start, 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(file_exists(photo));
+        EXPECT_EQ(read_file(photo).size(), 0u);
+        EXPECT_EQ(read_file(bmp), c.file) << "the BMP must not change";
+    }
+}
+
+TEST_P(Cli, NamedPipeInputCannotSeek)
+{
+    const std::string fifo = dir / "pipe.bmp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    const bytes file = make_bmp(fields(2, 2));
+    const pid_t writer = fork();
+    if (writer == 0) {
+        // The program opens the pipe for update, so it is a reader and a
+        // writer at once: the open never blocks, and this writer never waits
+        // for a reader either.
+        const int fd = open(fifo.c_str(), O_RDWR);
+        if (write(fd, file.data(), file.size()) != ssize_t(file.size()))
+            _exit(1);
+        sleep(2);
+        _exit(0);
+    }
+    usleep(100 * 1000);
+    const run_result r = convert(fifo, photo);
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, system_error("fseek to start of image data in BMP file", ESPIPE));
+}
+
+TEST_P(Cli, FullDeviceGivesStatusThree)
+{
+    for (const auto &f : {fields(1, 1), fields(4096, 256)}) {
+        write_file(bmp, make_bmp(f));
+        const run_result r = convert(bmp, "/dev/full");
+        EXPECT_EQ(r.status, 3);
+        const std::string write_msg = system_error("write data to output file", ENOSPC);
+        const std::string close_msg = system_error("close output file", ENOSPC);
+        EXPECT_TRUE(r.err == write_msg || r.err == close_msg || r.err == write_msg + close_msg) << r.err;
+    }
+}
+
+TEST_P(Cli, FileSizeLimitLeavesThePartialPhotoFile)
+{
+    write_file(bmp, make_bmp(fields(4096, 64), random_pixels(4096 * 64, 3)));
+    constexpr rlim_t limit = 10000;
+    const run_result r = convert(bmp, photo, [] {
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit rl = {limit, limit};
+        setrlimit(RLIMIT_FSIZE, &rl);
+    });
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err.rfind("write data to output file: ", 0), 0u) << r.err;
+    const bytes out = read_file(photo);
+    EXPECT_GT(out.size(), 4u);
+    EXPECT_LE(out.size(), limit);
+    EXPECT_EQ(bytes(out.begin(), out.begin() + 4), (bytes{0x00, 0x10, 64, 0}));
+}
+
+TEST_P(Cli, SameFileIsRefusedAndTheBmpKept)
+{
+    const bytes file = make_bmp(fields(3, 3), random_pixels(9, 1));
+    write_file(bmp, file);
+    const std::string hard = dir / "hard.bmp";
+    const std::string soft = dir / "soft.bmp";
+    ASSERT_EQ(link(bmp.c_str(), hard.c_str()), 0);
+    ASSERT_EQ(symlink("in.bmp", soft.c_str()), 0);
+    const std::pair<std::string, std::string> pairs[] = {
+        {bmp, bmp}, {bmp, dir.path + "/./in.bmp"}, {bmp, hard}, {bmp, soft}, {soft, bmp}, {hard, soft}};
+    for (const auto &[in, out] : pairs) {
+        const run_result r = convert(in, out);
+        EXPECT_EQ(r.status, 2) << in << " " << out;
+        EXPECT_EQ(r.err, in + " and " + out + " are the same file.\n");
+        EXPECT_EQ(read_file(bmp), file);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, Cli, testing::ValuesIn(programs),
+                         [](const testing::TestParamInfo<program> &i) { return std::string(i.param.name); });
+
+} // namespace
