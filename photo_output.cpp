@@ -2,6 +2,7 @@
 
 #include "bmp_input.h"
 #include "vga_color.h"
+#include "vga_row.h"
 
 void photo_header_encode(const photo_header_t *ph, uint8_t bytes[photo_header_bytes])
 {
@@ -27,6 +28,16 @@ int write_photo_header(FILE *out, const bmp_header_t *h)
     return 1;
 }
 
+// On a refusal nothing more is written: the caller returns at once.
+int write_pixel_bytes(FILE *out, const uint8_t *bytes, size_t n)
+{
+    if (fwrite(bytes, 1, n, out) != n) {
+        perror("write data to output file");
+        return 0;
+    }
+    return 1;
+}
+
 } // namespace
 
 int write_output_file(FILE *out, const bmp_header_t *h, const uint8_t *img)
@@ -34,19 +45,22 @@ int write_output_file(FILE *out, const bmp_header_t *h, const uint8_t *img)
     if (!write_photo_header(out, h))
         return 0;
 
-    const auto row_width = static_cast<uint32_t>(bmp_row_width(h));
-    for (uint16_t y = 0; y < h->img_height; y++) {
-        for (uint16_t x = 0; x < h->img_width; x++) {
-            const uint8_t *p = img + row_width * y + 3u * x;
-            const vga_color_t c = vga_color(p[0], p[1], p[2]);
-            uint8_t bytes[vga_color_bytes];
-            for (unsigned i = 0; i < vga_color_bytes; i++)
-                bytes[i] = static_cast<uint8_t>(c >> (8 * i));
-            if (fwrite(bytes, sizeof bytes, 1, out) != 1) {
-                perror("write data to output file");
+    // Rows are encoded into one fixed chunk and handed to the stream a chunk
+    // at a time: a stream write per pixel would cost more than the encoding
+    // and the file I/O together. The largest row (8 KiB) always fits.
+    const vga_row_encoder encode = vga_row_encoder_select();
+    const auto row_width = static_cast<size_t>(bmp_row_width(h));
+    const size_t out_row = size_t{h->img_width} * vga_color_bytes;
+    uint8_t chunk[photo_chunk_bytes];
+    size_t used = 0;
+    for (uint32_t y = 0; y < h->img_height; y++) {
+        if (used + out_row > sizeof chunk) {
+            if (!write_pixel_bytes(out, chunk, used))
                 return 0;
-            }
+            used = 0;
         }
+        encode(img + row_width * y, h->img_width, chunk + used);
+        used += out_row;
     }
-    return 1;
+    return write_pixel_bytes(out, chunk, used);
 }

@@ -2,10 +2,14 @@
 #ifndef KESTROW_PHOTO_OUTPUT_H
 #define KESTROW_PHOTO_OUTPUT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 #include "photo_headers.h"
+
+// Bytes of encoded pixels gathered before each stream write.
+inline constexpr std::size_t photo_chunk_bytes = 64 * 1024;
 
 // Writes the photo header and one colour value per pixel, rows in stored
 // order, fill bytes skipped. Returns 1 when everything was handed to `out`,
