@@ -53,11 +53,6 @@ __attribute__((target("ssse3"))) inline __m128i srl8(__m128i v, int n, int keep)
     return _mm_and_si128(_mm_srli_epi16(v, n), _mm_set1_epi8(static_cast<char>(keep)));
 }
 
-__attribute__((target("ssse3"))) inline __m128i sll8(__m128i v, int n, int keep)
-{
-    return _mm_and_si128(_mm_slli_epi16(v, n), _mm_set1_epi8(static_cast<char>(keep)));
-}
-
 #if KESTROW_COLOR_BITS == 6
 // 00RRGGBB, then 0x3C becomes 0x40 (add 4 where equal).
 __attribute__((target("ssse3"))) inline void encode16(__m128i b, __m128i g, __m128i r, uint8_t *out)
@@ -68,6 +63,11 @@ __attribute__((target("ssse3"))) inline void encode16(__m128i b, __m128i g, __m1
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
 }
 #else
+__attribute__((target("ssse3"))) inline __m128i sll8(__m128i v, int n, int keep)
+{
+    return _mm_and_si128(_mm_slli_epi16(v, n), _mm_set1_epi8(static_cast<char>(keep)));
+}
+
 // Low byte GGGBBBBB, high byte RRRRRGGG; interleaved low, high.
 __attribute__((target("ssse3"))) inline void encode16(__m128i b, __m128i g, __m128i r, uint8_t *out)
 {

@@ -37,6 +37,14 @@ inline void put_le(std::vector<uint8_t> &v, uint64_t value, int bytes)
         v.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
+// Overwrites a 32-bit field in place, for headers the builder would not
+// write as they are (an offset of gigabytes, say).
+inline void set_le32(std::vector<uint8_t> &v, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; i++)
+        v.at(at + size_t(i)) = static_cast<uint8_t>(value >> (8 * i));
+}
+
 // `pixels` are in stored order: first stored row first, left to right. Rows
 // missing from `pixels` are black. Everything between the fields written here
 // and pixel_offset is zero.

@@ -178,6 +178,8 @@ TEST_P(Cli, RefusedInputLeavesAnEmptyOutput)
     far.pixel_offset = 1u << 20;
     bytes too_far = make_bmp(far);
     too_far.resize(54);
+    bytes offset_2g = make_bmp(fields(2, 2));
+    set_le32(offset_2g, 10, 0x80000000u);
     bytes short_pixels = make_bmp(fields(2, 2));
     short_pixels.pop_back();
     struct refusal { const char *name; bytes file; std::string message_start; };
@@ -188,6 +190,9 @@ TEST_P(Cli, RefusedInputLeavesAnEmptyOutput)
         {"width 0", make_bmp(fields(0, 3)), "allocate and read image: "},
         {"offset past the end", too_far, "allocate and read image: "},
         {"truncated pixels", short_pixels, "allocate and read image: "},
+        // Where the offset does not fit a signed 32-bit seek the seek itself
+        // may fail instead; either message ends the run with status 2.
+        {"offset 2^31", offset_2g, "allocate and read image: "},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -201,6 +206,26 @@ TEST_P(Cli, RefusedInputLeavesAnEmptyOutput)
         EXPECT_EQ(read_file(photo).size(), 0u);
         EXPECT_EQ(read_file(bmp), c.file) << "the BMP must not change";
     }
+}
+
+TEST_P(Cli, AllocationFailureIsReported)
+{
+#ifdef KESTROW_SANITIZE
+    GTEST_SKIP() << "an address-space limit cannot be combined with AddressSanitizer";
+#else
+    // The header claims the largest picture; the 48 MiB array cannot be had
+    // under a 32 MiB address-space limit.
+    bytes header = make_bmp(fields(4096, 4096));
+    header.resize(54);
+    write_file(bmp, header);
+    const run_result r = convert(bmp, photo, [] {
+        const struct rlimit rl = {32u << 20, 32u << 20};
+        setrlimit(RLIMIT_AS, &rl);
+    });
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, system_error("allocate and read image", ENOMEM));
+    EXPECT_EQ(read_file(photo).size(), 0u);
+#endif
 }
 
 TEST_P(Cli, NamedPipeInputCannotSeek)

@@ -58,8 +58,8 @@ inline run_result run_program(const std::string &program, const std::vector<std:
 {
     char out_name[] = "/tmp/kestrow-out-XXXXXX";
     char err_name[] = "/tmp/kestrow-err-XXXXXX";
-    const int out_fd = mkstemp(out_name);
-    const int err_fd = mkstemp(err_name);
+    const int out_fd = mkostemp(out_name, O_CLOEXEC);
+    const int err_fd = mkostemp(err_name, O_CLOEXEC);
     run_result r;
     if (out_fd < 0 || err_fd < 0)
         return r;
@@ -75,6 +75,9 @@ inline run_result run_program(const std::string &program, const std::vector<std:
         dup2(err_fd, 2);
         const int null_fd = open("/dev/null", O_RDONLY);
         dup2(null_fd, 0);
+        // Only the three standard streams reach the program, so a
+        // descriptor it leaves open is its own.
+        close_range(3, ~0u, 0);
         if (child_setup)
             child_setup();
         execv(program.c_str(), args.data());

@@ -254,8 +254,7 @@ TEST(ReadBmpImageData, RefusesWhatCannotBeReadWhole)
     }
     for (const auto &f : {huge_offset, max_offset}) {
         bytes file = make_bmp(fields(2, 2));
-        file[10] = uint8_t(*f.pixel_offset); file[11] = uint8_t(*f.pixel_offset >> 8);
-        file[12] = uint8_t(*f.pixel_offset >> 16); file[13] = uint8_t(*f.pixel_offset >> 24);
+        set_le32(file, 10, *f.pixel_offset);
         loaded r = load(file);
         EXPECT_EQ(r.data, nullptr);
         EXPECT_TRUE(r.err.rfind(alloc, 0) == 0 || r.err.rfind(seek, 0) == 0) << r.err;

@@ -1,0 +1,99 @@
+// Every path valgrind can reach, success and failure, checked for leaks,
+// invalid accesses and descriptors left open.
+#include <cerrno>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "bmp_builder.h"
+#include "process_support.h"
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+std::string find_valgrind()
+{
+    for (const char *p : {"/usr/bin/valgrind", "/usr/local/bin/valgrind"})
+        if (access(p, X_OK) == 0)
+            return p;
+    return "";
+}
+
+bmp_fields fields(uint32_t w, uint32_t h) { bmp_fields f; f.width = w; f.height = h; return f; }
+
+struct valgrind_case {
+    const char *name;
+    const char *program;
+    std::function<std::vector<std::string>(const temp_dir &)> prepare;  // returns the arguments
+    int status;
+    std::function<void()> child_setup = {};
+};
+
+std::vector<std::string> bmp_and_output(const temp_dir &d, const bytes &file)
+{
+    write_file(d / "in.bmp", file);
+    return {d / "in.bmp", d / "out.photo"};
+}
+
+std::vector<valgrind_case> cases()
+{
+    auto with = [](auto change) { bmp_fields f = fields(5, 3); change(f); return make_bmp(f); };
+    bytes truncated = make_bmp(fields(5, 3));
+    truncated.pop_back();
+    return {
+        {"success", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(37, 9), random_pixels(333, 1))); }, 0},
+        {"success 16-bit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(37, 9), random_pixels(333, 1))); }, 0},
+        {"success, large", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(1024, 1024))); }, 0},
+        {"usage", KESTROW_BIN, [](const temp_dir &) { return std::vector<std::string>{}; }, 2},
+        {"missing input", KESTROW_BIN, [](const temp_dir &d) { return std::vector<std::string>{d / "none.bmp", d / "out"}; }, 2},
+        {"output unopenable", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(fields(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "no/out"}; }, 2},
+        {"same file", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(fields(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "in.bmp"}; }, 2},
+        {"not a BMP", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, {'G', 'I', 'F'}); }, 2},
+        {"8-bit", KESTROW_BIN, [with](const temp_dir &d) { return bmp_and_output(d, with([](bmp_fields &f) { f.bits_per_pixel = 8; })); }, 2},
+        {"bad image size", KESTROW_BIN, [with](const temp_dir &d) { return bmp_and_output(d, with([](bmp_fields &f) { f.img_size = 7; })); }, 2},
+        {"truncated pixels", KESTROW_BIN, [truncated](const temp_dir &d) { return bmp_and_output(d, truncated); }, 2},
+        {"full device", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(fields(512, 512))); return std::vector<std::string>{d / "in.bmp", "/dev/full"}; }, 3},
+        {"file size limit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(512, 512))); }, 3,
+         [] {
+             signal(SIGXFSZ, SIG_IGN);
+             const struct rlimit rl = {5000, 5000};
+             setrlimit(RLIMIT_FSIZE, &rl);
+         }},
+    };
+}
+
+TEST(Valgrind, EveryPathReleasesWhatItTook)
+{
+#ifdef KESTROW_SANITIZE
+    GTEST_SKIP() << "valgrind does not run sanitized programs";
+#else
+    const std::string valgrind = find_valgrind();
+    if (valgrind.empty())
+        GTEST_SKIP() << "valgrind is not installed";
+    for (const auto &c : cases()) {
+        SCOPED_TRACE(c.name);
+        temp_dir dir;
+        std::vector<std::string> argv = {valgrind, "--error-exitcode=99", "--leak-check=full",
+                                         "--show-leak-kinds=all", "--errors-for-leak-kinds=all",
+                                         "--track-fds=yes", "--log-fd=2", c.program};
+        for (const auto &a : c.prepare(dir))
+            argv.push_back(a);
+        const run_result r = run_program(valgrind, argv, c.child_setup);
+        // The report shares standard error with the program's messages: a
+        // log file of its own would show up as one more open descriptor.
+        const std::string &report = r.err;
+        EXPECT_EQ(r.status, c.status) << report;
+        EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
+        EXPECT_NE(report.find("in use at exit: 0 bytes in 0 blocks"), std::string::npos) << report;
+        EXPECT_NE(report.find("FILE DESCRIPTORS: 3 open (3 std) at exit."), std::string::npos) << report;
+    }
+#endif
+}
+
+} // namespace
