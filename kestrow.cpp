@@ -9,34 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <sys/stat.h>
-
 #include "bmp_input.h"
 #include "photo_headers.h"
 #include "photo_output.h"
+#include "same_file.h"
 
 #ifndef KESTROW_PROGRAM_NAME
 #define KESTROW_PROGRAM_NAME "kestrow"
 #endif
-
-namespace {
-
-// Whether `out_name` names the file already open as `in` (same path, a hard
-// link or a symlink to it). Opening it with "w+b" would empty the BMP before
-// it is read. errno is kept as it was, so later messages are not coloured by
-// a failed stat of an output that does not exist yet.
-bool same_file(FILE *in, const char *out_name)
-{
-    const int saved_errno = errno;
-    struct stat in_st {};
-    struct stat out_st {};
-    const bool same = fstat(fileno(in), &in_st) == 0 && stat(out_name, &out_st) == 0 &&
-                      in_st.st_dev == out_st.st_dev && in_st.st_ino == out_st.st_ino;
-    errno = saved_errno;
-    return same;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -58,6 +38,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    // Opening the output with "w+b" would empty the BMP before it is read.
     if (same_file(in, out_name)) {
         fprintf(stderr, "%s and %s are the same file.\n", in_name, out_name);
         fclose(in);

@@ -59,6 +59,9 @@ std::vector<valgrind_case> cases()
         {"bad image size", KESTROW_BIN, [with](const temp_dir &d) { return bmp_and_output(d, with([](bmp_fields &f) { f.img_size = 7; })); }, 2},
         {"truncated pixels", KESTROW_BIN, [truncated](const temp_dir &d) { return bmp_and_output(d, truncated); }, 2},
         {"full device", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(fields(512, 512))); return std::vector<std::string>{d / "in.bmp", "/dev/full"}; }, 3},
+        {"photo2bmp", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x30}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 0},
+        {"photo2bmp refusal", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x3C}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 2},
+        {"photo2bmp full device", PHOTO2BMP_BIN, [](const temp_dir &d) { bytes p(4 + 512 * 512, 0); p[1] = 2; p[3] = 2; write_file(d / "in.photo", p); return std::vector<std::string>{d / "in.photo", "/dev/full"}; }, 3},
         {"file size limit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(512, 512))); }, 3,
          [] {
              signal(SIGXFSZ, SIG_IGN);

@@ -1,0 +1,18 @@
+#include "same_file.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+bool same_file(FILE *f, const char *name)
+{
+    // A failed stat of an output that does not exist yet must not colour
+    // the messages that follow.
+    const int saved_errno = errno;
+    struct stat open_st {};
+    struct stat name_st {};
+    const bool same = fstat(fileno(f), &open_st) == 0 && stat(name, &name_st) == 0 &&
+                      open_st.st_dev == name_st.st_dev && open_st.st_ino == name_st.st_ino;
+    errno = saved_errno;
+    return same;
+}
