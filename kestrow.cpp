@@ -12,7 +12,7 @@
 #include "bmp_input.h"
 #include "photo_headers.h"
 #include "photo_output.h"
-#include "same_file.h"
+#include "cli_support.h"
 
 #ifndef KESTROW_PROGRAM_NAME
 #define KESTROW_PROGRAM_NAME "kestrow"
@@ -21,11 +21,8 @@
 int main(int argc, char **argv)
 {
     if (argc != 3) {
-        // An empty argument vector (which Linux passes on as one empty
-        // name) gets the program's own name.
-        const bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
         fprintf(stderr, "usage: %s <BMP file name> <output file>\n",
-                named ? argv[0] : KESTROW_PROGRAM_NAME);
+                program_name(argc, argv, KESTROW_PROGRAM_NAME));
         return 2;
     }
     const char *in_name = argv[1];

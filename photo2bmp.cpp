@@ -13,7 +13,7 @@
 
 #include "photo_decode.h"
 #include "photo_headers.h"
-#include "same_file.h"
+#include "cli_support.h"
 
 namespace {
 
@@ -138,8 +138,7 @@ int bmp_write(FILE *out, const photo_t *photo)
 int main(int argc, char **argv)
 {
     if (argc != 3) {
-        const bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
-        fprintf(stderr, "usage: %s <photo file> <BMP file>\n", named ? argv[0] : "photo2bmp");
+        fprintf(stderr, "usage: %s <photo file> <BMP file>\n", program_name(argc, argv, "photo2bmp"));
         return 2;
     }
     const char *in_name = argv[1];

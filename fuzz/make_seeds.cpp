@@ -18,14 +18,6 @@ bool save(const std::string &dir, const std::string &name, const std::vector<uin
     return fclose(f) == 0;
 }
 
-bmp_fields fields(uint32_t w, uint32_t h)
-{
-    bmp_fields f;
-    f.width = w;
-    f.height = h;
-    return f;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -40,9 +32,9 @@ int main(int argc, char **argv)
     for (uint32_t w : {1u, 2u, 3u, 4u, 5u, 16u, 17u, 33u})
         for (uint32_t dib : {40u, 124u})
             seeds.push_back({"valid-w" + std::to_string(w) + "-dib" + std::to_string(dib),
-                             make_bmp([&] { auto f = fields(w, 3); f.dib_header_size = dib; return f; }(),
+                             make_bmp([&] { auto f = bmp_size(w, 3); f.dib_header_size = dib; return f; }(),
                                       random_pixels(w * 3, w))});
-    auto with = [](auto change) { bmp_fields f = fields(3, 2); change(f); return make_bmp(f); };
+    auto with = [](auto change) { bmp_fields f = bmp_size(3, 2); change(f); return make_bmp(f); };
     seeds.push_back({"refuse-empty", {}});
     seeds.push_back({"refuse-magic", with([](bmp_fields &f) { f.magic[1] = 'A'; })});
     seeds.push_back({"refuse-short", {'B', 'M', 0, 0, 0}});
@@ -54,7 +46,7 @@ int main(int argc, char **argv)
     seeds.push_back({"refuse-img-size", with([](bmp_fields &f) { f.img_size = 0; })});
     seeds.push_back({"refuse-width0", with([](bmp_fields &f) { f.width = 0; })});
     seeds.push_back({"refuse-offset-past-end", with([](bmp_fields &f) { f.pixel_offset = 5000; })});
-    std::vector<uint8_t> far = make_bmp(fields(3, 2));
+    std::vector<uint8_t> far = make_bmp(bmp_size(3, 2));
     set_le32(far, 10, 0x80000000u);
     seeds.push_back({"refuse-offset-2g", far});
     seeds.push_back({"accept-offset0", with([](bmp_fields &f) { f.pixel_offset = 0; })});

@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "vga_color.h"
+
 struct rgb {
     uint8_t r, g, b;
     bool operator==(const rgb &) const = default;
@@ -28,6 +30,23 @@ struct bmp_fields {
 // Value of the fill bytes at the end of each row: never 0, so a writer that
 // leaks fill into the output is caught.
 inline constexpr uint8_t bmp_fill_byte = 0xEE;
+
+inline bmp_fields bmp_size(uint32_t width, uint32_t height)
+{
+    bmp_fields f;
+    f.width = width;
+    f.height = height;
+    return f;
+}
+
+// The bytes one pixel becomes in a photo file of `pixel_bytes` (1 or 2) a value.
+inline std::vector<uint8_t> encoded_pixel(rgb c, unsigned pixel_bytes)
+{
+    if (pixel_bytes == 1)
+        return {vga_color6(c.b, c.g, c.r)};
+    const uint16_t v = vga_color16(c.b, c.g, c.r);
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+}
 
 inline uint32_t test_row_width(uint32_t width) { return (width * 3 + 3) & ~3u; }
 

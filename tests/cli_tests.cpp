@@ -32,16 +32,6 @@ const program programs[] = {
     {"kestrow16", KESTROW16_BIN, 2},
 };
 
-bytes encoded(const program &p, rgb c)
-{
-    if (p.pixel_bytes == 1)
-        return {vga_color6(c.b, c.g, c.r)};
-    const uint16_t v = vga_color16(c.b, c.g, c.r);
-    return {uint8_t(v), uint8_t(v >> 8)};
-}
-
-bmp_fields fields(uint32_t w, uint32_t h) { bmp_fields f; f.width = w; f.height = h; return f; }
-
 std::string system_error(const char *text, int code) { return std::string(text) + ": " + strerror(code) + "\n"; }
 
 class Cli : public testing::TestWithParam<program> {
@@ -59,7 +49,7 @@ protected:
 
 TEST_P(Cli, ConvertsTheTwoByTwoExampleSilently)
 {
-    write_file(bmp, make_bmp(fields(2, 2), {{255, 0, 0}, {255, 255, 0}, {255, 255, 255}, {0, 0, 0}}));
+    write_file(bmp, make_bmp(bmp_size(2, 2), {{255, 0, 0}, {255, 255, 0}, {255, 255, 255}, {0, 0, 0}}));
     const run_result r = convert(bmp, photo);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -74,10 +64,10 @@ TEST_P(Cli, ConvertsRandomPicturesOfOddSizes)
     const std::pair<uint32_t, uint32_t> sizes[] = {{1, 1}, {3, 5}, {17, 2}, {255, 3}, {4096, 2}, {2, 4096}};
     for (const auto &[w, h] : sizes) {
         const auto px = random_pixels(size_t{w} * h, w * 7919 + h);
-        write_file(bmp, make_bmp(fields(w, h), px));
+        write_file(bmp, make_bmp(bmp_size(w, h), px));
         bytes expected = {uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8)};
         for (const rgb &c : px) {
-            const bytes e = encoded(GetParam(), c);
+            const bytes e = encoded_pixel(c, GetParam().pixel_bytes);
             expected.insert(expected.end(), e.begin(), e.end());
         }
         const run_result r = convert(bmp, photo);
@@ -88,14 +78,14 @@ TEST_P(Cli, ConvertsRandomPicturesOfOddSizes)
 
 TEST_P(Cli, LargestPictureConvertsAndOneMoreIsRefused)
 {
-    write_file(bmp, make_bmp(fields(4096, 4096)));
+    write_file(bmp, make_bmp(bmp_size(4096, 4096)));
     run_result r = convert(bmp, photo);
     EXPECT_EQ(r.status, 0) << r.err;
     const bytes out = read_file(photo);
     EXPECT_EQ(out.size(), 4 + 4096u * 4096u * GetParam().pixel_bytes);
     EXPECT_EQ(bytes(out.begin(), out.begin() + 4), (bytes{0x00, 0x10, 0x00, 0x10}));
 
-    for (const auto &f : {fields(4097, 1), fields(1, 4097)}) {
+    for (const auto &f : {bmp_size(4097, 1), bmp_size(1, 4097)}) {
         write_file(bmp, make_bmp(f));
         r = convert(bmp, photo);
         EXPECT_EQ(r.status, 2);
@@ -107,7 +97,7 @@ TEST_P(Cli, WrongArgumentCountPrintsUsageAndCreatesNothing)
 {
     const std::string p = GetParam().path;
     const std::vector<std::string> argvs[] = {{p}, {p, bmp}, {p, bmp, photo, "extra"}, {"other-name", bmp}};
-    write_file(bmp, make_bmp(fields(1, 1)));
+    write_file(bmp, make_bmp(bmp_size(1, 1)));
     for (const auto &argv : argvs) {
         const run_result r = run_program(p, argv);
         EXPECT_EQ(r.status, 2);
@@ -126,7 +116,7 @@ TEST_P(Cli, WrongArgumentCountPrintsUsageAndCreatesNothing)
 
 TEST_P(Cli, FilesThatCannotBeOpened)
 {
-    write_file(bmp, make_bmp(fields(1, 1)));
+    write_file(bmp, make_bmp(bmp_size(1, 1)));
     struct open_case {
         std::string in, out, message;
         std::string must_not_exist;
@@ -158,7 +148,7 @@ void drop_root()
 
 TEST_P(Cli, ReadOnlyInputIsRefusedBecauseItIsOpenedForUpdate)
 {
-    write_file(bmp, make_bmp(fields(1, 1)));
+    write_file(bmp, make_bmp(bmp_size(1, 1)));
     chmod(bmp.c_str(), 0444);
     const run_result r = convert(bmp, photo, drop_root);
     if (r.status == 99)
@@ -170,24 +160,24 @@ TEST_P(Cli, ReadOnlyInputIsRefusedBecauseItIsOpenedForUpdate)
 
 TEST_P(Cli, RefusedInputLeavesAnEmptyOutput)
 {
-    bmp_fields bpp8 = fields(2, 2);
+    bmp_fields bpp8 = bmp_size(2, 2);
     bpp8.bits_per_pixel = 8;
-    bmp_fields size0 = fields(2, 2);
+    bmp_fields size0 = bmp_size(2, 2);
     size0.img_size = 0;
-    bmp_fields far = fields(2, 2);
+    bmp_fields far = bmp_size(2, 2);
     far.pixel_offset = 1u << 20;
     bytes too_far = make_bmp(far);
     too_far.resize(54);
-    bytes offset_2g = make_bmp(fields(2, 2));
+    bytes offset_2g = make_bmp(bmp_size(2, 2));
     set_le32(offset_2g, 10, 0x80000000u);
-    bytes short_pixels = make_bmp(fields(2, 2));
+    bytes short_pixels = make_bmp(bmp_size(2, 2));
     short_pixels.pop_back();
     struct refusal { const char *name; bytes file; std::string message_start; };
     const refusal cases[] = {
         {"text file", {'h', 'e', 'l', 'l', 'o'}, bmp + " does not appear to be a BMP file.\n"},
         {"8-bit", make_bmp(bpp8), bmp + " must be 24-bit-color on one plane with no compression.\n"},
         {"img_size 0", make_bmp(size0), bmp + " image size incorrect in BMP/DIB header.\n"},
-        {"width 0", make_bmp(fields(0, 3)), "allocate and read image: "},
+        {"width 0", make_bmp(bmp_size(0, 3)), "allocate and read image: "},
         {"offset past the end", too_far, "allocate and read image: "},
         {"truncated pixels", short_pixels, "allocate and read image: "},
         // Where the offset does not fit a signed 32-bit seek the seek itself
@@ -215,7 +205,7 @@ TEST_P(Cli, AllocationFailureIsReported)
 #else
     // The header claims the largest picture; the 48 MiB array cannot be had
     // under a 32 MiB address-space limit.
-    bytes header = make_bmp(fields(4096, 4096));
+    bytes header = make_bmp(bmp_size(4096, 4096));
     header.resize(54);
     write_file(bmp, header);
     const run_result r = convert(bmp, photo, [] {
@@ -232,7 +222,7 @@ TEST_P(Cli, NamedPipeInputCannotSeek)
 {
     const std::string fifo = dir / "pipe.bmp";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
-    const bytes file = make_bmp(fields(2, 2));
+    const bytes file = make_bmp(bmp_size(2, 2));
     const pid_t writer = fork();
     if (writer == 0) {
         // The program opens the pipe for update, so it is a reader and a
@@ -254,7 +244,7 @@ TEST_P(Cli, NamedPipeInputCannotSeek)
 
 TEST_P(Cli, FullDeviceGivesStatusThree)
 {
-    for (const auto &f : {fields(1, 1), fields(4096, 256)}) {
+    for (const auto &f : {bmp_size(1, 1), bmp_size(4096, 256)}) {
         write_file(bmp, make_bmp(f));
         const run_result r = convert(bmp, "/dev/full");
         EXPECT_EQ(r.status, 3);
@@ -266,7 +256,7 @@ TEST_P(Cli, FullDeviceGivesStatusThree)
 
 TEST_P(Cli, FileSizeLimitLeavesThePartialPhotoFile)
 {
-    write_file(bmp, make_bmp(fields(4096, 64), random_pixels(4096 * 64, 3)));
+    write_file(bmp, make_bmp(bmp_size(4096, 64), random_pixels(4096 * 64, 3)));
     constexpr rlim_t limit = 10000;
     const run_result r = convert(bmp, photo, [] {
         signal(SIGXFSZ, SIG_IGN);
@@ -283,7 +273,7 @@ TEST_P(Cli, FileSizeLimitLeavesThePartialPhotoFile)
 
 TEST_P(Cli, SameFileIsRefusedAndTheBmpKept)
 {
-    const bytes file = make_bmp(fields(3, 3), random_pixels(9, 1));
+    const bytes file = make_bmp(bmp_size(3, 3), random_pixels(9, 1));
     write_file(bmp, file);
     const std::string hard = dir / "hard.bmp";
     const std::string soft = dir / "soft.bmp";

@@ -59,11 +59,8 @@ struct picture {
 
 picture make_picture(uint32_t w, uint32_t h)
 {
-    bmp_fields f;
-    f.width = w;
-    f.height = h;
     const auto px = random_pixels(size_t{w} * h, w + h);
-    const bytes file = make_bmp(f, px);
+    const bytes file = make_bmp(bmp_size(w, h), px);
     picture p;
     FILE *in = stream_with(file);
     EXPECT_EQ(bmp_header_check("in.bmp", in, &p.h), 1);
@@ -71,9 +68,8 @@ picture make_picture(uint32_t w, uint32_t h)
     p.pixels.assign(file.begin() + 54, file.end());
     p.expected = {uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8)};
     for (const rgb &c : px) {
-        const vga_color_t v = vga_color(c.b, c.g, c.r);
-        for (unsigned i = 0; i < vga_color_bytes; i++)
-            p.expected.push_back(uint8_t(v >> (8 * i)));
+        const bytes e = encoded_pixel(c, vga_color_bytes);
+        p.expected.insert(p.expected.end(), e.begin(), e.end());
     }
     return p;
 }

@@ -91,10 +91,7 @@ TEST_F(Photo2bmp, RoundTripGivesTheSamePhotoFileInBothFormats)
         for (uint32_t w : {1u, 2u, 3u, 4u, 5u, 15u, 16u, 17u, 31u, 100u, 4096u}) {
             const uint32_t h = w == 4096 ? 3 : 7;
             SCOPED_TRACE(testing::Message() << converter << " " << w << " x " << h);
-            bmp_fields f;
-            f.width = w;
-            f.height = h;
-            write_file(original, make_bmp(f, random_pixels(size_t{w} * h, w * 31 + h)));
+            write_file(original, make_bmp(bmp_size(w, h), random_pixels(size_t{w} * h, w * 31 + h)));
             ASSERT_EQ(run_program(converter, {converter, original, photo}).status, 0);
             ASSERT_EQ(show(photo, bmp).status, 0);
             const run_result r = run_program(converter, {converter, bmp, again});

@@ -94,8 +94,6 @@ bytes with_magic(char a, char b)
 
 bytes first_bytes(const bytes &v, size_t n) { return bytes(v.begin(), v.begin() + long(n)); }
 
-bmp_fields fields(uint32_t w, uint32_t h) { bmp_fields f; f.width = w; f.height = h; return f; }
-
 struct header_case {
     const char *name;
     bytes file;
@@ -104,8 +102,8 @@ struct header_case {
 
 std::vector<header_case> header_cases()
 {
-    const bytes good = make_bmp(fields(3, 2));
-    auto f = [](auto change) { bmp_fields x = fields(3, 2); change(x); return make_bmp(x); };
+    const bytes good = make_bmp(bmp_size(3, 2));
+    auto f = [](auto change) { bmp_fields x = bmp_size(3, 2); change(x); return make_bmp(x); };
     return {
         {"empty file", {}, not_bmp},
         {"one byte", {'B'}, not_bmp},
@@ -158,7 +156,7 @@ TEST(BmpHeaderCheck, AcceptsOrRefusesWithOneMessage)
 
 TEST(BmpHeaderCheck, DecodesEveryFieldLittleEndian)
 {
-    bmp_fields f = fields(4095, 7);
+    bmp_fields f = bmp_size(4095, 7);
     f.dib_header_size = 124;
     f.pixel_offset = 0x01020304;
     bytes file = make_bmp(f);
@@ -198,7 +196,7 @@ loaded load(const bytes &file)
 TEST(ReadBmpImageData, LoadsThePixelArrayFromItsOffset)
 {
     for (uint32_t dib : {40u, 108u, 124u}) {
-        bmp_fields f = fields(3, 2);
+        bmp_fields f = bmp_size(3, 2);
         f.dib_header_size = dib;
         const bytes file = make_bmp(f, random_pixels(6, dib));
         loaded r = load(file);
@@ -211,7 +209,7 @@ TEST(ReadBmpImageData, LoadsThePixelArrayFromItsOffset)
 
 TEST(ReadBmpImageData, OffsetZeroLoadsTheHeaderBytesAsPixels)
 {
-    bmp_fields f = fields(4, 4);  // 48 bytes of pixel array
+    bmp_fields f = bmp_size(4, 4);  // 48 bytes of pixel array
     f.pixel_offset = 0;
     const bytes file = make_bmp(f);
     loaded r = load(file);
@@ -229,16 +227,16 @@ TEST(ReadBmpImageData, RefusesWhatCannotBeReadWhole)
         bmp_fields f;
         size_t drop;  // bytes cut from the end of the file
     };
-    bmp_fields empty = fields(0, 5);
-    bmp_fields past_end = fields(2, 2);
+    bmp_fields empty = bmp_size(0, 5);
+    bmp_fields past_end = bmp_size(2, 2);
     past_end.pixel_offset = 1000;
-    bmp_fields huge_offset = fields(2, 2);
+    bmp_fields huge_offset = bmp_size(2, 2);
     huge_offset.pixel_offset = 0x80000000u;
-    bmp_fields max_offset = fields(2, 2);
+    bmp_fields max_offset = bmp_size(2, 2);
     max_offset.pixel_offset = 0xFFFFFFFFu;
     const load_case cases[] = {
         {"width 0", empty, 0},
-        {"one pixel byte short", fields(2, 2), 1},
+        {"one pixel byte short", bmp_size(2, 2), 1},
         {"offset past the end", past_end, 0},
     };
     for (const auto &c : cases) {
@@ -253,7 +251,7 @@ TEST(ReadBmpImageData, RefusesWhatCannotBeReadWhole)
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
     }
     for (const auto &f : {huge_offset, max_offset}) {
-        bytes file = make_bmp(fields(2, 2));
+        bytes file = make_bmp(bmp_size(2, 2));
         set_le32(file, 10, *f.pixel_offset);
         loaded r = load(file);
         EXPECT_EQ(r.data, nullptr);
@@ -265,17 +263,11 @@ TEST(ReadBmpImageData, RefusesWhatCannotBeReadWhole)
 // ---------------------------------------------------------------- writing
 
 // Expected bytes of one pixel in this build.
-bytes encoded(rgb c)
-{
-    if (vga_color_bytes == 1)
-        return {vga_color6(c.b, c.g, c.r)};
-    const uint16_t v = vga_color16(c.b, c.g, c.r);
-    return {uint8_t(v), uint8_t(v >> 8)};
-}
+bytes encoded(rgb c) { return encoded_pixel(c, vga_color_bytes); }
 
 bytes convert_in_memory(uint32_t w, uint32_t h, const std::vector<rgb> &px)
 {
-    loaded r = load(make_bmp(fields(w, h), px));
+    loaded r = load(make_bmp(bmp_size(w, h), px));
     EXPECT_NE(r.data, nullptr) << r.err;
     if (r.data == nullptr)
         return {};

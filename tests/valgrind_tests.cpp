@@ -25,8 +25,6 @@ std::string find_valgrind()
     return "";
 }
 
-bmp_fields fields(uint32_t w, uint32_t h) { bmp_fields f; f.width = w; f.height = h; return f; }
-
 struct valgrind_case {
     const char *name;
     const char *program;
@@ -43,26 +41,26 @@ std::vector<std::string> bmp_and_output(const temp_dir &d, const bytes &file)
 
 std::vector<valgrind_case> cases()
 {
-    auto with = [](auto change) { bmp_fields f = fields(5, 3); change(f); return make_bmp(f); };
-    bytes truncated = make_bmp(fields(5, 3));
+    auto with = [](auto change) { bmp_fields f = bmp_size(5, 3); change(f); return make_bmp(f); };
+    bytes truncated = make_bmp(bmp_size(5, 3));
     truncated.pop_back();
     return {
-        {"success", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(37, 9), random_pixels(333, 1))); }, 0},
-        {"success 16-bit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(37, 9), random_pixels(333, 1))); }, 0},
-        {"success, large", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(1024, 1024))); }, 0},
+        {"success", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(37, 9), random_pixels(333, 1))); }, 0},
+        {"success 16-bit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(37, 9), random_pixels(333, 1))); }, 0},
+        {"success, large", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(1024, 1024))); }, 0},
         {"usage", KESTROW_BIN, [](const temp_dir &) { return std::vector<std::string>{}; }, 2},
         {"missing input", KESTROW_BIN, [](const temp_dir &d) { return std::vector<std::string>{d / "none.bmp", d / "out"}; }, 2},
-        {"output unopenable", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(fields(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "no/out"}; }, 2},
-        {"same file", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(fields(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "in.bmp"}; }, 2},
+        {"output unopenable", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "no/out"}; }, 2},
+        {"same file", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "in.bmp"}; }, 2},
         {"not a BMP", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, {'G', 'I', 'F'}); }, 2},
         {"8-bit", KESTROW_BIN, [with](const temp_dir &d) { return bmp_and_output(d, with([](bmp_fields &f) { f.bits_per_pixel = 8; })); }, 2},
         {"bad image size", KESTROW_BIN, [with](const temp_dir &d) { return bmp_and_output(d, with([](bmp_fields &f) { f.img_size = 7; })); }, 2},
         {"truncated pixels", KESTROW_BIN, [truncated](const temp_dir &d) { return bmp_and_output(d, truncated); }, 2},
-        {"full device", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(fields(512, 512))); return std::vector<std::string>{d / "in.bmp", "/dev/full"}; }, 3},
+        {"full device", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(512, 512))); return std::vector<std::string>{d / "in.bmp", "/dev/full"}; }, 3},
         {"photo2bmp", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x30}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 0},
         {"photo2bmp refusal", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x3C}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 2},
         {"photo2bmp full device", PHOTO2BMP_BIN, [](const temp_dir &d) { bytes p(4 + 512 * 512, 0); p[1] = 2; p[3] = 2; write_file(d / "in.photo", p); return std::vector<std::string>{d / "in.photo", "/dev/full"}; }, 3},
-        {"file size limit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(fields(512, 512))); }, 3,
+        {"file size limit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(512, 512))); }, 3,
          [] {
              signal(SIGXFSZ, SIG_IGN);
              const struct rlimit rl = {5000, 5000};

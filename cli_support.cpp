@@ -1,4 +1,4 @@
-#include "same_file.h"
+#include "cli_support.h"
 
 #include <cerrno>
 
@@ -15,4 +15,9 @@ bool same_file(FILE *f, const char *name)
                       open_st.st_dev == name_st.st_dev && open_st.st_ino == name_st.st_ino;
     errno = saved_errno;
     return same;
+}
+
+const char *program_name(int argc, char **argv, const char *own_name)
+{
+    return argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : own_name;
 }
