@@ -4,6 +4,9 @@
 #include "vga_color.h"
 #include "vga_row.h"
 
+namespace {
+
+// The 4 header bytes: width then height, each low byte first.
 void photo_header_encode(const photo_header_t *ph, uint8_t bytes[photo_header_bytes])
 {
     bytes[0] = static_cast<uint8_t>(ph->width);
@@ -11,8 +14,6 @@ void photo_header_encode(const photo_header_t *ph, uint8_t bytes[photo_header_by
     bytes[2] = static_cast<uint8_t>(ph->height);
     bytes[3] = static_cast<uint8_t>(ph->height >> 8);
 }
-
-namespace {
 
 int write_photo_header(FILE *out, const bmp_header_t *h)
 {

@@ -16,7 +16,4 @@ inline constexpr std::size_t photo_chunk_bytes = 64 * 1024;
 // 0 after one message; neither closes `out` nor frees `img`.
 int write_output_file(FILE *out, const bmp_header_t *h, const uint8_t *img);
 
-// The 4 header bytes: width then height, each low byte first.
-void photo_header_encode(const photo_header_t *ph, uint8_t bytes[photo_header_bytes]);
-
 #endif
