@@ -1,5 +1,6 @@
 #include "bmp_input.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -44,8 +45,12 @@ uint8_t *pixel_array_alloc(uint32_t size)
     if (size >= huge_page) {
         const size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
         void *p = aligned_alloc(huge_page, rounded);
-        if (p != nullptr)
-            madvise(p, rounded, MADV_HUGEPAGE);  // a hint: failure changes nothing
+        if (p != nullptr) {
+            // Only a hint: if it is refused, nothing changes, not even errno.
+            const int saved_errno = errno;
+            madvise(p, rounded, MADV_HUGEPAGE);
+            errno = saved_errno;
+        }
         return static_cast<uint8_t *>(p);
     }
 #endif

@@ -51,6 +51,11 @@ int photo_read(const char *name, FILE *in, photo_t *photo)
         perror("read photo file");
         return 0;
     }
+    // The encoding is told from the size, so only a regular file has one.
+    if (!S_ISREG(st.st_mode)) {
+        fprintf(stderr, "%s is not a photo file: it is not a regular file.\n", name);
+        return 0;
+    }
     uint8_t header[photo_header_bytes];
     if (st.st_size < 4 || fread(header, sizeof header, 1, in) != 1) {
         fprintf(stderr, "%s is not a photo file: it is shorter than its 4-byte header.\n", name);

@@ -147,6 +147,7 @@ TEST_F(Photo2bmp, ArgumentsFilesAndWriteFailures)
         {{photo, dir / "no/out.bmp"}, 2, std::string("open BMP file: ") + strerror(ENOENT) + "\n"},
         {{photo, link_name}, 2, photo + " and " + link_name + " are the same file.\n"},
         {{photo, "/dev/full"}, 3, std::string("close BMP file: ") + strerror(ENOSPC) + "\n"},
+        {{dir.path, bmp}, 2, dir.path + " is not a photo file: it is not a regular file.\n"},
     };
     for (const auto &c : cases) {
         std::vector<std::string> argv = {PHOTO2BMP_BIN};
