@@ -6,6 +6,8 @@
 
 #include <sys/mman.h>
 
+#include "stream_read.h"
+
 namespace {
 
 uint16_t le16(const uint8_t *p)
@@ -111,7 +113,7 @@ uint8_t *read_bmp_image_data(FILE *in, const bmp_header_t *h)
     uint8_t *img_data = pixel_array_alloc(h->img_size);
     // One item of img_size bytes: an empty picture (img_size 0) never
     // delivers a whole item and is refused here.
-    if (img_data == nullptr || fread(img_data, h->img_size, 1, in) != 1) {
+    if (img_data == nullptr || !stream_read_whole(img_data, h->img_size, in)) {
         perror("allocate and read image");
         free(img_data);
         return nullptr;
