@@ -75,8 +75,7 @@ TEST(Valgrind, EveryPathReleasesWhatItTook)
     GTEST_SKIP() << "valgrind does not run sanitized programs";
 #else
     const std::string valgrind = find_valgrind();
-    if (valgrind.empty())
-        GTEST_SKIP() << "valgrind is not installed";
+    KESTROW_NEED(!valgrind.empty(), "valgrind is not installed");
     for (const auto &c : cases()) {
         SCOPED_TRACE(c.name);
         temp_dir dir;

@@ -1,4 +1,6 @@
 // The row encoders against the one-pixel definition, and against each other.
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -42,11 +44,33 @@ TEST(VgaRow, ScalarMatchesThePixelEncodingOnEveryColour)
 }
 
 #ifdef KESTROW_HAVE_SSSE3
+// What the kernel says the CPU has, read independently of the program's own
+// check: a wrong check must not turn the SSSE3 tests into skips.
+bool cpuinfo_has_ssse3()
+{
+    FILE *f = fopen("/proc/cpuinfo", "r");
+    if (f == nullptr)
+        return false;
+    char line[4096];
+    bool found = false;
+    while (!found && fgets(line, sizeof line, f) != nullptr)
+        found = strncmp(line, "flags", 5) == 0 && strstr(line, " ssse3") != nullptr;
+    fclose(f);
+    return found;
+}
+
+TEST(VgaRowSelect, TakesTheSsse3PathExactlyWhenTheCpuHasIt)
+{
+    EXPECT_EQ(vga_row_ssse3_supported(), cpuinfo_has_ssse3());
+    EXPECT_EQ(vga_row_encoder_select(),
+              cpuinfo_has_ssse3() ? vga_row_encode_ssse3 : vga_row_encode_scalar);
+}
+
 class VgaRowSsse3 : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!vga_row_ssse3_supported())
+        if (!cpuinfo_has_ssse3())
             GTEST_SKIP() << "this CPU has no SSSE3";
     }
 };
