@@ -82,8 +82,8 @@ bool time_once(command &c)
     const double start = now_ms();
     const pid_t pid = fork();
     if (pid == 0) {
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
+        if (freopen("/dev/null", "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr)
+            _exit(126);
         execvp(args[0], args.data());
         _exit(127);
     }

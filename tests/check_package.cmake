@@ -1,5 +1,7 @@
-# Builds the .deb and checks what it holds and what it depends on.
-# Expects BUILD_DIR and WORK.
+# Builds the .deb and checks what it holds and what it depends on; with
+# LINTIAN set, also that lintian finds nothing to report at warning level
+# or above. Expects BUILD_DIR and WORK.
+include(${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(COMMAND cpack -G DEB -B ${WORK} --config ${BUILD_DIR}/CPackConfig.cmake
@@ -17,12 +19,19 @@ execute_process(COMMAND dpkg-deb -c ${debs} OUTPUT_VARIABLE contents RESULT_VARI
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "dpkg-deb -c failed")
 endif()
-foreach(f IN ITEMS usr/bin/kestrow usr/bin/kestrow16 usr/bin/photo2bmp
-                   usr/share/man/man1/kestrow.1 usr/share/man/man1/kestrow16.1
-                   usr/share/man/man1/photo2bmp.1)
-  string(REGEX MATCH " \\./${f}\n" found "${contents}")
+foreach(f IN LISTS installed_files)
+  string(REGEX MATCH " \\./usr/${f}( -> [^\n]*)?\n" found "${contents}")
   if(NOT found)
-    message(FATAL_ERROR "${f} missing from the package:\n${contents}")
+    message(FATAL_ERROR "usr/${f} missing from the package:\n${contents}")
+  endif()
+endforeach()
+foreach(link IN LISTS installed_man_links)
+  string(REPLACE "=" ";" link ${link})
+  list(GET link 0 from)
+  list(GET link 1 to)
+  string(REGEX MATCH " \\./usr/share/man/man1/${from} -> ${to}\n" found "${contents}")
+  if(NOT found)
+    message(FATAL_ERROR "${from} is not a link to ${to} in the package:\n${contents}")
   endif()
 endforeach()
 
@@ -31,4 +40,22 @@ execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends
 if(NOT depends MATCHES "^libc6( \\([^)]*\\))?$")
   message(FATAL_ERROR "the package must depend on the C library alone, not: ${depends}")
 endif()
+if(DEFINED ARCH)
+  execute_process(COMMAND dpkg-deb -f ${debs} Architecture OUTPUT_VARIABLE arch
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT arch STREQUAL ARCH)
+    message(FATAL_ERROR "the package is labelled ${arch}, not ${ARCH}")
+  endif()
+endif()
 message(STATUS "${debs}: Depends: ${depends}")
+
+if(LINTIAN)
+  execute_process(COMMAND ${LINTIAN} --fail-on error,warning ${debs}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE report ERROR_VARIABLE report)
+  # lintian's only other remark here is that it runs as root, under CI.
+  string(REGEX REPLACE "running with root privileges is not recommended!\n?" "" report "${report}")
+  if(NOT rc EQUAL 0 OR NOT report STREQUAL "")
+    message(FATAL_ERROR "lintian (status ${rc}):\n${report}")
+  endif()
+  message(STATUS "lintian: clean")
+endif()

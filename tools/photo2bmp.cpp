@@ -11,9 +11,11 @@
 
 #include <sys/stat.h>
 
+#include "bmp_output.h"
 #include "photo_decode.h"
 #include "photo_headers.h"
 #include "cli_support.h"
+#include "stream_read.h"
 
 namespace {
 
@@ -25,23 +27,6 @@ struct photo_t {
     unsigned value_bytes;  // 1 (6-bit) or 2 (16-bit)
     uint8_t *values;       // width x height values, low byte first
 };
-
-uint32_t bmp_row_bytes(uint32_t width)
-{
-    return (width * 3 + 3) & ~3u;
-}
-
-void put_le16(uint8_t *p, uint32_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void put_le32(uint8_t *p, uint32_t v)
-{
-    put_le16(p, v);
-    put_le16(p + 2, v >> 16);
-}
 
 // Reads and checks the whole photo file. Returns 1, or 0 after one message.
 int photo_read(const char *name, FILE *in, photo_t *photo)
@@ -78,7 +63,7 @@ int photo_read(const char *name, FILE *in, photo_t *photo)
     photo->value_bytes = values_size == pixels ? 1 : 2;
 
     photo->values = static_cast<uint8_t *>(malloc(static_cast<size_t>(values_size)));
-    if (photo->values == nullptr || fread(photo->values, static_cast<size_t>(values_size), 1, in) != 1) {
+    if (photo->values == nullptr || !stream_read_whole(photo->values, static_cast<size_t>(values_size), in)) {
         perror("allocate and read photo file");
         free(photo->values);
         return 0;
@@ -95,32 +80,12 @@ int photo_read(const char *name, FILE *in, photo_t *photo)
     return 1;
 }
 
-int bmp_write_header(FILE *out, const photo_t *photo)
-{
-    const uint32_t image_size = bmp_row_bytes(photo->width) * photo->height;
-    uint8_t h[54] = {'B', 'M'};
-    put_le32(h + 2, 54 + image_size);  // file size
-    put_le32(h + 10, 54);              // pixel offset
-    put_le32(h + 14, 40);              // DIB header size
-    put_le32(h + 18, photo->width);
-    put_le32(h + 22, photo->height);   // positive: rows keep the photo file's order
-    put_le16(h + 26, 1);               // planes
-    put_le16(h + 28, 24);              // bits a pixel
-    put_le32(h + 34, image_size);      // compression (30) stays 0
-    put_le32(h + 38, 2835);            // 72 dots an inch
-    put_le32(h + 42, 2835);
-    return fwrite(h, sizeof h, 1, out) == 1;
-}
-
-// Writes the BMP. Returns 1, or 0 after one message.
+// Writes the BMP a row at a time. Returns 1, or 0 after one message.
 int bmp_write(FILE *out, const photo_t *photo)
 {
-    if (!bmp_write_header(out, photo)) {
-        perror("write BMP file");
+    if (!bmp_output_header(out, photo->width, photo->height))
         return 0;
-    }
-    uint8_t row[max_side * 3 + 3] = {};  // fill bytes stay 0
-    const uint32_t row_bytes = bmp_row_bytes(photo->width);
+    uint8_t row[max_side * 3];
     const uint8_t *v = photo->values;
     for (uint32_t y = 0; y < photo->height; y++) {
         for (uint32_t x = 0; x < photo->width; x++, v += photo->value_bytes) {
@@ -130,10 +95,8 @@ int bmp_write(FILE *out, const photo_t *photo)
             row[3 * x + 1] = c.green;
             row[3 * x + 2] = c.red;
         }
-        if (fwrite(row, row_bytes, 1, out) != 1) {
-            perror("write BMP file");
+        if (!bmp_output_row(out, row, photo->width))
             return 0;
-        }
     }
     return 1;
 }

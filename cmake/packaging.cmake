@@ -1,0 +1,69 @@
+# Installing and the .deb. Man pages and the changelog are installed
+# gzip-compressed (-n: no name or time stamp, so the package is
+# reproducible); kestrow16(1) is a link to kestrow(1), which describes both.
+include(GNUInstallDirs)
+
+set(KESTROW_MAINTAINER "kestrow developers <kestrow-devel@users.noreply.github.com>"
+    CACHE STRING "Maintainer line written into the .deb")
+
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(kestrow_gz_dir ${PROJECT_BINARY_DIR}/gz)
+set(kestrow_gz_files)
+function(kestrow_gzip source name)
+  set(gz ${kestrow_gz_dir}/${name}.gz)
+  add_custom_command(OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${kestrow_gz_dir}
+    COMMAND ${GZIP_PROGRAM} -9n -c ${source} > ${gz}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}")
+  set(kestrow_gz_files ${kestrow_gz_files} ${gz} PARENT_SCOPE)
+endfunction()
+
+foreach(page IN LISTS KESTROW_MAN_PAGES)
+  kestrow_gzip(${PROJECT_SOURCE_DIR}/man/${page} ${page})
+endforeach()
+kestrow_gzip(${PROJECT_SOURCE_DIR}/packaging/changelog changelog)
+add_custom_target(compressed_docs ALL DEPENDS ${kestrow_gz_files})
+
+set(man1 ${CMAKE_INSTALL_MANDIR}/man1)
+foreach(page IN LISTS KESTROW_MAN_PAGES)
+  install(FILES ${kestrow_gz_dir}/${page}.gz DESTINATION ${man1})
+endforeach()
+foreach(link IN LISTS KESTROW_MAN_LINKS)
+  # "kestrow16.1=kestrow.1": installed as a relative symbolic link.
+  string(REPLACE "=" ";" pair ${link})
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  install(CODE "
+    set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${man1}\")
+    file(MAKE_DIRECTORY \"\${dir}\")
+    file(CREATE_LINK ${to}.gz \"\${dir}/${from}.gz\" SYMBOLIC)
+    message(STATUS \"Installing: \${dir}/${from}.gz -> ${to}.gz\")")
+endforeach()
+set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PROJECT_NAME})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${kestrow_gz_dir}/changelog.gz
+        DESTINATION ${docdir})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kestrow)
+set(CPACK_PACKAGE_CONTACT "${KESTROW_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KESTROW_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert 24-bit BMPs into 6-bit and 16-bit photo files")
+# The extended description, in lines of at most 80 columns as Debian
+# wants; CPack puts the summary above it.
+set(CPACK_PACKAGE_DESCRIPTION
+"kestrow and kestrow16 convert uncompressed 24-bit BMP pictures into photo
+files for a display with 6-bit or 16-bit 5:6:5 colour. photo2bmp shows a
+photo file as the display would, as a BMP; bmpdither and bmpdither16
+dither a photograph onto the display's colours in linear light first.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_STRIP_FILES ON)
+# The dependency is read off the programs themselves by dpkg-shlibdeps; the
+# project config below refuses to package without it rather than write a
+# package that depends on nothing.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_checks.cmake)
+include(CPack)

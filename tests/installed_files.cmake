@@ -1,0 +1,9 @@
+# What an install puts below its prefix (and the .deb below /usr).
+set(installed_programs kestrow kestrow16 photo2bmp bmpdither bmpdither16)
+set(installed_files)
+foreach(p IN LISTS installed_programs)
+  list(APPEND installed_files bin/${p} share/man/man1/${p}.1.gz)
+endforeach()
+list(APPEND installed_files share/doc/kestrow/copyright share/doc/kestrow/changelog.gz)
+# Pages that are links to the page describing both programs of a pair.
+set(installed_man_links kestrow16.1.gz=kestrow.1.gz bmpdither16.1.gz=bmpdither.1.gz)

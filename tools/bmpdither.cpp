@@ -1,0 +1,104 @@
+// bmpdither / bmpdither16: dither a 24-bit BMP onto the colours the display
+// shows (6-bit or 16-bit, chosen when building), in linear light. Every
+// pixel of the BMP it writes is a display colour, so the converters keep it
+// exactly, and photo2bmp shows it back byte for byte.
+//
+//   usage: bmpdither <BMP file name> <output file>
+//
+// Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "bmp_input.h"
+#include "bmp_output.h"
+#include "cli_support.h"
+#include "dither.h"
+
+#ifndef KESTROW_PROGRAM_NAME
+#define KESTROW_PROGRAM_NAME "bmpdither"
+#endif
+#ifndef KESTROW_COLOR_BITS
+#define KESTROW_COLOR_BITS 6
+#endif
+
+namespace {
+
+// Dithers and writes every row, in stored order. Returns 1, or 0 after one
+// message.
+int write_dithered(FILE *out, const bmp_header_t *h, const uint8_t *img, dither_t *d)
+{
+    if (!bmp_output_header(out, h->img_width, h->img_height))
+        return 0;
+    const auto row_width = static_cast<size_t>(bmp_row_width(h));
+    uint8_t row[bmp_max_side * 3];
+    for (uint32_t y = 0; y < h->img_height; y++) {
+        dither_row(d, y, img + row_width * y, row);
+        if (!bmp_output_row(out, row, h->img_width))
+            return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        fprintf(stderr, "usage: %s <BMP file name> <output file>\n",
+                program_name(argc, argv, KESTROW_PROGRAM_NAME));
+        return 2;
+    }
+    const char *in_name = argv[1];
+    const char *out_name = argv[2];
+
+    // Only read: unlike the converters, this needs no write access.
+    FILE *in = fopen(in_name, "rb");
+    if (in == nullptr) {
+        perror("open BMP file");
+        return 2;
+    }
+    if (same_file(in, out_name)) {
+        fprintf(stderr, "%s and %s are the same file.\n", in_name, out_name);
+        fclose(in);
+        return 2;
+    }
+
+    bmp_header_t bmp_header;
+    if (!bmp_header_check(in_name, in, &bmp_header)) {
+        fclose(in);
+        return 2;
+    }
+    uint8_t *img_data = read_bmp_image_data(in, &bmp_header);
+    fclose(in);
+    if (img_data == nullptr)
+        return 2;
+
+    auto *d = static_cast<dither_t *>(malloc(sizeof(dither_t)));
+    if (d == nullptr) {
+        perror("allocate dither state");
+        free(img_data);
+        return 2;
+    }
+    dither_init(d, KESTROW_COLOR_BITS, bmp_header.img_width);
+
+    // Opened only once the BMP is read and accepted: a refused input leaves
+    // an existing output alone.
+    FILE *out = fopen(out_name, "wb");
+    if (out == nullptr) {
+        perror("open output file");
+        free(d);
+        free(img_data);
+        return 2;
+    }
+
+    int written = write_dithered(out, &bmp_header, img_data, d);
+    if (fclose(out) != 0) {
+        perror("close output file");
+        written = 0;
+    }
+    free(d);
+    free(img_data);
+    return written ? 0 : 3;
+}
