@@ -2,6 +2,7 @@
 #ifndef KESTROW_TESTS_PROCESS_SUPPORT_H
 #define KESTROW_TESTS_PROCESS_SUPPORT_H
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,6 +37,65 @@ inline bool under_ci()
                 GTEST_SKIP() << (reason);                                     \
         }                                                                     \
     } while (0)
+
+// Some checks cannot be made on sanitized programs, or under user-mode
+// emulation (which neither applies a guest's address-space limit nor runs
+// valgrind): the test then says so and skips, whatever the host.
+#if defined(KESTROW_SANITIZE)
+#define KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR(what) \
+    GTEST_SKIP() << (what) << " cannot be combined with AddressSanitizer"
+#elif defined(KESTROW_EMULATOR)
+#define KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR(what) \
+    GTEST_SKIP() << (what) << " cannot be checked under user-mode emulation"
+#else
+#define KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR(what) static_cast<void>(what)
+#endif
+
+// Runs the rest of the child as user and group "nobody" when started as
+// root; exits 99 when that fails.
+inline void drop_root()
+{
+    if (geteuid() != 0)
+        return;
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        _exit(99);
+}
+
+// The command that starts a program built for this host. A cross build's
+// programs run through the emulator (a semicolon-separated command), told
+// the name to pass as argv[0] so usage lines stay as a user would see them.
+inline std::vector<std::string> launch_command([[maybe_unused]] const std::string &program,
+                                               const std::vector<std::string> &argv)
+{
+    std::vector<std::string> cmd;
+#ifdef KESTROW_EMULATOR
+    std::string emulator = KESTROW_EMULATOR;
+    for (size_t start = 0; start <= emulator.size();) {
+        const size_t end = std::min(emulator.find(';', start), emulator.size());
+        if (end > start)
+            cmd.push_back(emulator.substr(start, end - start));
+        start = end + 1;
+    }
+    // qemu cannot pass an empty argument vector; it passes the name alone.
+    cmd.insert(cmd.end(), {"-0", argv.empty() ? std::string() : argv[0], program});
+    if (!argv.empty())
+        cmd.insert(cmd.end(), argv.begin() + 1, argv.end());
+#else
+    cmd = argv;
+#endif
+    return cmd;
+}
+
+// Makes a program started from this child load `library` first. Under
+// emulation only the guest must see it, not the emulator itself.
+inline void preload_in_child(const char *library)
+{
+#ifdef KESTROW_EMULATOR
+    setenv("QEMU_SET_ENV", (std::string("LD_PRELOAD=") + library).c_str(), 1);
+#else
+    setenv("LD_PRELOAD", library, 1);
+#endif
+}
 
 struct run_result {
     int status = -1;  // exit status, or 128 + signal
@@ -85,8 +146,14 @@ inline run_result run_program(const std::string &program, const std::vector<std:
     if (out_fd < 0 || err_fd < 0)
         return r;
 
+    const std::vector<std::string> cmd = launch_command(program, argv);
+#ifdef KESTROW_EMULATOR
+    const std::string &exec_path = cmd.front();
+#else
+    const std::string &exec_path = program;
+#endif
     std::vector<char *> args;
-    for (const auto &a : argv)
+    for (const auto &a : cmd)
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
 
@@ -101,7 +168,7 @@ inline run_result run_program(const std::string &program, const std::vector<std:
         close_range(3, ~0u, 0);
         if (child_setup)
             child_setup();
-        execv(program.c_str(), args.data());
+        execv(exec_path.c_str(), args.data());
         _exit(127);
     }
     int wstatus = 0;

@@ -60,6 +60,14 @@ std::vector<valgrind_case> cases()
         {"photo2bmp", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x30}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 0},
         {"photo2bmp refusal", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x3C}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 2},
         {"photo2bmp full device", PHOTO2BMP_BIN, [](const temp_dir &d) { bytes p(4 + 512 * 512, 0); p[1] = 2; p[3] = 2; write_file(d / "in.photo", p); return std::vector<std::string>{d / "in.photo", "/dev/full"}; }, 3},
+        {"photo2bmp same file", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {1, 0, 1, 0, 0x30}); return std::vector<std::string>{d / "in.photo", d / "in.photo"}; }, 2},
+        {"photo2bmp output unopenable", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {1, 0, 1, 0, 0x30}); return std::vector<std::string>{d / "in.photo", d / "no/out.bmp"}; }, 2},
+        {"bmpdither", BMPDITHER_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(37, 9), random_pixels(333, 1))); }, 0},
+        {"bmpdither16", BMPDITHER16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(37, 9), random_pixels(333, 1))); }, 0},
+        {"bmpdither refusal", BMPDITHER_BIN, [truncated](const temp_dir &d) { return bmp_and_output(d, truncated); }, 2},
+        {"bmpdither same file", BMPDITHER_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "in.bmp"}; }, 2},
+        {"bmpdither output unopenable", BMPDITHER_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "no/out"}; }, 2},
+        {"bmpdither full device", BMPDITHER16_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(512, 512))); return std::vector<std::string>{d / "in.bmp", "/dev/full"}; }, 3},
         {"file size limit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(512, 512))); }, 3,
          [] {
              signal(SIGXFSZ, SIG_IGN);
@@ -71,9 +79,7 @@ std::vector<valgrind_case> cases()
 
 TEST(Valgrind, EveryPathReleasesWhatItTook)
 {
-#ifdef KESTROW_SANITIZE
-    GTEST_SKIP() << "valgrind does not run sanitized programs";
-#else
+    KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR("valgrind");
     const std::string valgrind = find_valgrind();
     KESTROW_NEED(!valgrind.empty(), "valgrind is not installed");
     for (const auto &c : cases()) {
@@ -93,7 +99,6 @@ TEST(Valgrind, EveryPathReleasesWhatItTook)
         EXPECT_NE(report.find("in use at exit: 0 bytes in 0 blocks"), std::string::npos) << report;
         EXPECT_NE(report.find("FILE DESCRIPTORS: 3 open (3 std) at exit."), std::string::npos) << report;
     }
-#endif
 }
 
 } // namespace

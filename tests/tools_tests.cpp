@@ -1,0 +1,404 @@
+// The tools around the converters, end to end. photo2bmp: what it shows for
+// each encoding, what it refuses, and the round trip through both
+// converters. bmpdither: display colours only, kept exactly by the
+// converters, the same bytes on every host, and photo2bmp's conventions.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "bmp_builder.h"
+#include "photo_decode.h"
+#include "process_support.h"
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+uint32_t le32_at(const bytes &b, size_t at)
+{
+    return uint32_t(b.at(at)) | uint32_t(b.at(at + 1)) << 8 | uint32_t(b.at(at + 2)) << 16 |
+           uint32_t(b.at(at + 3)) << 24;
+}
+
+// The pixels of a 24-bit BMP as photo2bmp writes it, in stored order, after
+// checking its header.
+std::vector<rgb> bmp_pixels(const bytes &b, uint32_t w, uint32_t h)
+{
+    const uint32_t row = test_row_width(w);
+    EXPECT_EQ(b.size(), 54 + size_t{row} * h);
+    EXPECT_EQ(le32_at(b, 2), b.size());     // file size
+    EXPECT_EQ(le32_at(b, 10), 54u);         // pixel offset
+    EXPECT_EQ(le32_at(b, 14), 40u);         // DIB header size
+    EXPECT_EQ(le32_at(b, 18), w);
+    EXPECT_EQ(le32_at(b, 22), h);
+    EXPECT_EQ(le32_at(b, 26), 1u | 24u << 16);  // planes, bits a pixel
+    EXPECT_EQ(le32_at(b, 30), 0u);          // no compression
+    EXPECT_EQ(le32_at(b, 34), row * h);     // image size
+    EXPECT_EQ(le32_at(b, 38), 2835u);       // 72 dots an inch, both ways
+    EXPECT_EQ(le32_at(b, 42), 2835u);
+    EXPECT_EQ(le32_at(b, 46), 0u);          // no palette
+    EXPECT_EQ(le32_at(b, 50), 0u);
+    std::vector<rgb> px;
+    for (uint32_t y = 0; y < h && b.size() >= 54 + size_t{row} * h; y++) {
+        const size_t start = 54 + size_t{row} * y;
+        for (uint32_t x = 0; x < w; x++)
+            px.push_back({b[start + 3 * x + 2], b[start + 3 * x + 1], b[start + 3 * x]});
+        for (uint32_t pad = 3 * w; pad < row; pad++)
+            EXPECT_EQ(b[start + pad], 0);
+    }
+    return px;
+}
+
+class Photo2bmp : public testing::Test {
+protected:
+    temp_dir dir;
+    std::string photo = dir / "in.photo";
+    std::string bmp = dir / "out.bmp";
+
+    run_result show(const std::string &in, const std::string &out)
+    {
+        return run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, in, out});
+    }
+};
+
+TEST_F(Photo2bmp, ShowsEachEncodingAsTheDisplayWould)
+{
+    struct decode_case {
+        const char *name;
+        bytes photo;
+        std::vector<rgb> shown;
+    };
+    const decode_case cases[] = {
+        {"6-bit", {5, 0, 1, 0, 0x00, 0x30, 0x40, 0x3F, 0x15},
+         {{0, 0, 0}, {255, 0, 0}, {255, 255, 0}, {255, 255, 255}, {85, 85, 85}}},
+        {"6-bit channels", {3, 0, 1, 0, 0x24, 0x09, 0x02}, {{170, 85, 0}, {0, 170, 85}, {0, 0, 170}}},
+        {"16-bit", {5, 0, 1, 0, 0x00, 0x00, 0x00, 0xF8, 0xE0, 0xFF, 0xFF, 0xFF, 0x10, 0x84},
+         {{0, 0, 0}, {255, 0, 0}, {255, 255, 0}, {255, 255, 255}, {132, 130, 132}}},
+        {"16-bit lowest steps", {3, 0, 1, 0, 0x00, 0x08, 0x20, 0x00, 0x01, 0x00},
+         {{8, 0, 0}, {0, 4, 0}, {0, 0, 8}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file(photo, c.photo);
+        const run_result r = show(photo, bmp);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(bmp_pixels(read_file(bmp), c.photo[0], c.photo[2]), c.shown);
+    }
+}
+
+TEST_F(Photo2bmp, RoundTripGivesTheSamePhotoFileInBothFormats)
+{
+    const std::string original = dir / "original.bmp";
+    const std::string again = dir / "again.photo";
+    for (const char *converter : {KESTROW_BIN, KESTROW16_BIN})
+        for (uint32_t w : {1u, 2u, 3u, 4u, 5u, 15u, 16u, 17u, 31u, 100u, 4096u}) {
+            const uint32_t h = w == 4096 ? 3 : 7;
+            SCOPED_TRACE(testing::Message() << converter << " " << w << " x " << h);
+            write_file(original, make_bmp(bmp_size(w, h), random_pixels(size_t{w} * h, w * 31 + h)));
+            ASSERT_EQ(run_program(converter, {converter, original, photo}).status, 0);
+            ASSERT_EQ(show(photo, bmp).status, 0);
+            const run_result r = run_program(converter, {converter, bmp, again});
+            ASSERT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(read_file(again), read_file(photo));
+        }
+}
+
+TEST_F(Photo2bmp, RefusesWhatNoConverterWrites)
+{
+    const std::string not_photo = photo + " is not a photo file: ";
+    struct refusal {
+        const char *name;
+        bytes photo;
+        std::string message;
+    };
+    const refusal cases[] = {
+        {"empty", {}, not_photo + "it is shorter than its 4-byte header.\n"},
+        {"3 bytes", {1, 0, 1}, not_photo + "it is shorter than its 4-byte header.\n"},
+        {"width 0", {0, 0, 1, 0}, not_photo + "it is 0 x 1 pixels.\n"},
+        {"height 0", {1, 0, 0, 0, 7}, not_photo + "it is 1 x 0 pixels.\n"},
+        {"width 4097", {0x01, 0x10, 1, 0, 7}, not_photo + "it is 4097 x 1 pixels.\n"},
+        {"one value short", {2, 0, 1, 0, 7}, not_photo + "1 bytes of values fit neither 6-bit nor 16-bit colour at 2 x 1.\n"},
+        {"three bytes for one pixel", {1, 0, 1, 0, 7, 7, 7}, not_photo + "3 bytes of values fit neither 6-bit nor 16-bit colour at 1 x 1.\n"},
+        {"value 60", {2, 0, 1, 0, 7, 60}, not_photo + "byte 5 holds 60, which no 6-bit colour is.\n"},
+        {"value 65", {1, 0, 1, 0, 65}, not_photo + "byte 4 holds 65, which no 6-bit colour is.\n"},
+        {"value 255", {1, 0, 1, 0, 255}, not_photo + "byte 4 holds 255, which no 6-bit colour is.\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file(photo, c.photo);
+        const run_result r = show(photo, bmp);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_FALSE(file_exists(bmp));
+    }
+}
+
+TEST_F(Photo2bmp, ArgumentsFilesAndWriteFailures)
+{
+    const bytes one_pixel = {1, 0, 1, 0, 0x30};
+    write_file(photo, one_pixel);
+    const std::string link_name = dir / "link.photo";
+    ASSERT_EQ(symlink("in.photo", link_name.c_str()), 0);
+    // 64 rows of 12 KiB each: a limit of 100 000 bytes stops the writes in
+    // the ninth row.
+    const std::string big = dir / "big.photo";
+    bytes big_photo(4 + 2 * 4096 * 64, 0x5A);
+    big_photo[0] = 0x00, big_photo[1] = 0x10, big_photo[2] = 64, big_photo[3] = 0;
+    write_file(big, big_photo);
+    const auto file_size_limit = [] {
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit rl = {100000, 100000};
+        setrlimit(RLIMIT_FSIZE, &rl);
+    };
+    struct file_case {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+        std::function<void()> setup = {};
+    };
+    const file_case cases[] = {
+        {{photo}, 2, std::string("usage: ") + PHOTO2BMP_BIN + " <photo file> <BMP file>\n"},
+        {{dir / "none.photo", bmp}, 2, std::string("open photo file: ") + strerror(ENOENT) + "\n"},
+        {{photo, dir / "no/out.bmp"}, 2, std::string("open BMP file: ") + strerror(ENOENT) + "\n"},
+        {{photo, link_name}, 2, photo + " and " + link_name + " are the same file.\n"},
+        {{photo, "/dev/full"}, 3, std::string("close BMP file: ") + strerror(ENOSPC) + "\n"},
+        {{dir.path, bmp}, 2, dir.path + " is not a photo file: it is not a regular file.\n"},
+        // A failed row write is reported once and ends the run.
+        {{big, bmp}, 3, std::string("write BMP file: ") + strerror(EFBIG) + "\n", file_size_limit},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> argv = {PHOTO2BMP_BIN};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const run_result r = run_program(PHOTO2BMP_BIN, argv, c.setup);
+        EXPECT_EQ(r.status, c.status) << c.message;
+        EXPECT_EQ(r.err, c.message);
+    }
+    EXPECT_EQ(read_file(photo), one_pixel);
+}
+
+TEST_F(Photo2bmp, AllocationFailureIsReported)
+{
+    KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR("an address-space limit");
+    // A sparse file of the largest 16-bit picture: 32 MiB of values that
+    // cannot be had under a 24 MiB address-space limit.
+    const int fd = open(photo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    const uint8_t header[4] = {0x00, 0x10, 0x00, 0x10};
+    ASSERT_EQ(write(fd, header, 4), 4);
+    ASSERT_EQ(ftruncate(fd, 4 + 2 * 4096 * 4096), 0);
+    close(fd);
+    const run_result r = run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, photo, bmp}, [] {
+        const struct rlimit rl = {24u << 20, 24u << 20};
+        setrlimit(RLIMIT_AS, &rl);
+    });
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, std::string("allocate and read photo file: ") + strerror(ENOMEM) + "\n");
+    EXPECT_FALSE(file_exists(bmp));
+}
+
+TEST_F(Photo2bmp, AFileEndingEarlySaysSo)
+{
+    // The file shrinks between the size check and the read; a library
+    // preloaded into the program reports one byte more than there is.
+    KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR("a preloaded library");
+    write_file(photo, {2, 0, 1, 0, 0x30});
+    const run_result r = run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, photo, bmp},
+                                     [] { preload_in_child(FSTAT_ONE_MORE_LIB); });
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, std::string("allocate and read photo file: ") + strerror(ENODATA) + "\n");
+    EXPECT_FALSE(file_exists(bmp));
+}
+
+// What this build writes for the picture in GivesTheSameBytesEveryRun...,
+// as an FNV-1a digest. A change to the dithering changes them, on purpose.
+constexpr uint64_t DITHER6_DIGEST = 0xac7b99b99a109545u;
+constexpr uint64_t DITHER16_DIGEST = 0x2ea06d93ff78e674u;
+
+// The dithering tools, one a display format.
+struct dither_tool {
+    const char *name;
+    const char *path;
+    const char *converter;
+    unsigned bits[3];  // red, green, blue
+};
+
+void PrintTo(const dither_tool &t, std::ostream *os) { *os << t.name; }
+
+const dither_tool dither_tools[] = {
+    {"bmpdither", BMPDITHER_BIN, KESTROW_BIN, {2, 2, 2}},
+    {"bmpdither16", BMPDITHER16_BIN, KESTROW16_BIN, {5, 6, 5}},
+};
+
+// The 8-bit values a channel of `bits` bits shows.
+std::vector<uint8_t> channel_levels(unsigned bits)
+{
+    std::vector<uint8_t> levels;
+    for (unsigned v = 0; v < 1u << bits; v++)
+        levels.push_back(bits == 2 ? widen2(v) : bits == 5 ? widen5(v) : widen6(v));
+    return levels;
+}
+
+bool is_level(uint8_t v, unsigned bits)
+{
+    const auto levels = channel_levels(bits);
+    return std::find(levels.begin(), levels.end(), v) != levels.end();
+}
+
+// Smooth ramps in all three channels, the pictures dithering is for.
+std::vector<rgb> gradient_pixels(uint32_t w, uint32_t h)
+{
+    std::vector<rgb> px;
+    for (uint32_t y = 0; y < h; y++)
+        for (uint32_t x = 0; x < w; x++)
+            px.push_back({uint8_t(255 * x / std::max(w - 1, 1u)), uint8_t(255 * y / std::max(h - 1, 1u)),
+                          uint8_t((x + y) * 7)});
+    return px;
+}
+
+// sRGB to linear light, as the eye adds light up.
+double to_linear(uint8_t v)
+{
+    const double c = v / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+class Dither : public testing::TestWithParam<dither_tool> {
+protected:
+    temp_dir dir;
+    std::string in = dir / "in.bmp";
+    std::string out = dir / "out.bmp";
+
+    run_result dither(const std::string &from, const std::string &to)
+    {
+        return run_program(GetParam().path, {GetParam().path, from, to});
+    }
+};
+
+TEST_P(Dither, WritesOnlyDisplayColoursThatSurviveTheRoundTripExactly)
+{
+    const std::string photo = dir / "out.photo";
+    const std::string shown = dir / "shown.bmp";
+    const std::pair<uint32_t, uint32_t> sizes[] = {{1, 1}, {2, 3}, {5, 4}, {17, 9}, {31, 2}, {333, 7}, {4096, 2}};
+    for (const auto &[w, h] : sizes)
+        for (const bool random : {false, true}) {
+            SCOPED_TRACE(testing::Message() << w << " x " << h << (random ? " random" : " gradient"));
+            const auto px = random ? random_pixels(size_t{w} * h, w + 977 * h) : gradient_pixels(w, h);
+            write_file(in, make_bmp(bmp_size(w, h), px));
+            const run_result r = dither(in, out);
+            ASSERT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.err, "");
+            const bytes dithered = read_file(out);
+            for (const rgb &c : bmp_pixels(dithered, w, h))
+                ASSERT_TRUE(is_level(c.r, GetParam().bits[0]) && is_level(c.g, GetParam().bits[1]) &&
+                            is_level(c.b, GetParam().bits[2]))
+                    << int(c.r) << " " << int(c.g) << " " << int(c.b);
+            const char *conv = GetParam().converter;
+            ASSERT_EQ(run_program(conv, {conv, out, photo}).status, 0);
+            ASSERT_EQ(run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, photo, shown}).status, 0);
+            EXPECT_EQ(read_file(shown), dithered) << "the display must show what was dithered";
+        }
+}
+
+TEST_P(Dither, KeepsTheLightOfFlatAreas)
+{
+    // Over a flat field the light of the dithered pixels adds up to the
+    // light asked for: that is what the error diffusion is for. Without it
+    // every pixel takes the same nearest level, off by up to half a step.
+    for (const uint8_t v : {uint8_t(40), uint8_t(100), uint8_t(188), uint8_t(230)}) {
+        SCOPED_TRACE(int(v));
+        constexpr uint32_t w = 64, h = 64;
+        write_file(in, make_bmp(bmp_size(w, h), std::vector<rgb>(w * h, rgb{v, v, v})));
+        ASSERT_EQ(dither(in, out).status, 0);
+        double sum[3] = {};
+        for (const rgb &c : bmp_pixels(read_file(out), w, h)) {
+            sum[0] += to_linear(c.r);
+            sum[1] += to_linear(c.g);
+            sum[2] += to_linear(c.b);
+        }
+        for (const double s : sum)
+            EXPECT_NEAR(s / (w * h), to_linear(v), 0.004);
+    }
+}
+
+TEST_P(Dither, GivesTheSameBytesEveryRunAndOnEveryHost)
+{
+    // The digest pins this build's output for one picture; every host the
+    // suite runs on, big- or little-endian, must write the same bytes.
+    write_file(in, make_bmp(bmp_size(123, 45), random_pixels(123 * 45, 2026)));
+    ASSERT_EQ(dither(in, out).status, 0);
+    const bytes first = read_file(out);
+    ASSERT_EQ(dither(in, out).status, 0);
+    EXPECT_EQ(read_file(out), first);
+    uint64_t fnv = 0xcbf29ce484222325u;
+    for (const uint8_t b : first)
+        fnv = (fnv ^ b) * 0x100000001b3u;
+    const uint64_t pinned = GetParam().bits[0] == 2 ? DITHER6_DIGEST : DITHER16_DIGEST;
+    EXPECT_EQ(fnv, pinned) << std::hex << fnv;
+}
+
+TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
+{
+    const bytes good = make_bmp(bmp_size(3, 2), random_pixels(6, 9));
+    bytes truncated = good;
+    truncated.pop_back();
+    bmp_fields bpp8 = bmp_size(2, 2);
+    bpp8.bits_per_pixel = 8;
+    const bytes kept = {'o', 'l', 'd'};
+    const std::string link_name = dir / "link.bmp";
+    ASSERT_EQ(symlink("in.bmp", link_name.c_str()), 0);
+    const std::string p = GetParam().path;
+    struct convention {
+        const char *name;
+        bytes input;
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+        bool output_kept;  // an existing output must be left as it was
+        std::function<void()> setup = {};
+    };
+    const convention cases[] = {
+        {"usage", good, {in}, 2, "usage: " + p + " <BMP file name> <output file>\n", true},
+        {"missing input", good, {dir / "none.bmp", out}, 2, std::string("open BMP file: ") + strerror(ENOENT) + "\n", true},
+        {"same file", good, {in, link_name}, 2, in + " and " + link_name + " are the same file.\n", true},
+        {"not a BMP", {'G', 'I', 'F'}, {in, out}, 2, in + " does not appear to be a BMP file.\n", true},
+        {"8-bit", make_bmp(bpp8), {in, out}, 2, in + " must be 24-bit-color on one plane with no compression.\n", true},
+        {"truncated", truncated, {in, out}, 2, std::string("allocate and read image: ") + strerror(ENODATA) + "\n", true},
+        {"output unopenable", good, {in, dir / "no/out.bmp"}, 2, std::string("open output file: ") + strerror(ENOENT) + "\n", true},
+        {"full device", good, {in, "/dev/full"}, 3, std::string("close output file: ") + strerror(ENOSPC) + "\n", true},
+        // Only read, so a read-only BMP will do (tried as "nobody").
+        {"read-only input", good, {in, out}, 0, "", false, drop_root},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file(in, c.input);
+        write_file(out, kept);
+        chmod(in.c_str(), c.setup ? 0444 : 0644);
+        chmod(out.c_str(), 0666);
+        std::vector<std::string> argv = {p};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const run_result r = run_program(p, argv, c.setup);
+        KESTROW_NEED(r.status != 99, "cannot drop root privileges here");
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_EQ(read_file(in), c.input) << "the input must not change";
+        if (c.output_kept) {
+            EXPECT_EQ(read_file(out), kept);
+        } else {
+            EXPECT_NE(read_file(out), kept);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, Dither, testing::ValuesIn(dither_tools),
+                         [](const testing::TestParamInfo<dither_tool> &i) { return std::string(i.param.name); });
+
+} // namespace
