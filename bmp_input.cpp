@@ -1,6 +1,7 @@
 #include "bmp_input.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -100,12 +101,28 @@ int bmp_header_check(const char *fname, FILE *in, bmp_header_t *h)
     return 1;
 }
 
+// Seeks `in` to `offset` bytes from its start; 1 on success. The offset is
+// 32 bits unsigned, and where long is 32 bits signed one fseek cannot take
+// the upper half of that range: the seek then goes in steps that fit, so
+// every host ends up in the same place (past the end of any ordinary file,
+// where the read comes up short) and says the same thing.
+static int seek_from_start(FILE *in, uint32_t offset)
+{
+    constexpr uint32_t step_max = LONG_MAX < UINT32_MAX ? static_cast<uint32_t>(LONG_MAX) : UINT32_MAX;
+    uint32_t step = offset < step_max ? offset : step_max;
+    if (fseek(in, static_cast<long>(step), SEEK_SET) != 0)
+        return 0;
+    for (uint32_t left = offset - step; left > 0; left -= step) {
+        step = left < step_max ? left : step_max;
+        if (fseek(in, static_cast<long>(step), SEEK_CUR) != 0)
+            return 0;
+    }
+    return 1;
+}
+
 uint8_t *read_bmp_image_data(FILE *in, const bmp_header_t *h)
 {
-    // Where long is 64 bits an offset of 2^31 or more seeks fine and then
-    // comes up short in the read below; where it is 32 bits the seek fails.
-    // Either way the picture is refused with one message.
-    if (fseek(in, static_cast<long>(h->pixel_offset), SEEK_SET) != 0) {
+    if (!seek_from_start(in, h->pixel_offset)) {
         perror("fseek to start of image data in BMP file");
         return nullptr;
     }

@@ -1,7 +1,8 @@
 # Installs the build into a fresh prefix and runs the installed programs:
 # the sample through kestrow, photo2bmp and kestrow again must come back the
 # same, for both colour formats, and the dithered sample must be shown
-# exactly. Expects BUILD_DIR, SAMPLE and WORK.
+# exactly. Expects BUILD_DIR, SAMPLE and WORK; EMULATOR, words joined by
+# '|', starts a cross build's programs.
 file(REMOVE_RECURSE ${WORK})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK}/prefix --strip
                 RESULT_VARIABLE rc OUTPUT_QUIET)
@@ -15,8 +16,9 @@ foreach(f IN LISTS installed_files)
   endif()
 endforeach()
 
+string(REPLACE "|" ";" launch "${EMULATOR}")
 function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc ERROR_VARIABLE err)
+  execute_process(COMMAND ${launch} ${ARGN} RESULT_VARIABLE rc ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${ARGN}: status ${rc}: ${err}")
   endif()

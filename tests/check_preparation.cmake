@@ -2,7 +2,8 @@
 # the converters take, on an input with an alpha channel made by the same
 # tool, then the rest of the road: bmpdither, both converters, photo2bmp.
 # Expects WAY (imagemagick, ffmpeg or pillow), TOOL (its program), BIN_DIR
-# (where the built programs are) and WORK.
+# (where the built programs are) and WORK; EMULATOR, words joined by '|',
+# starts a cross build's programs.
 # (A semicolon would split a CMake argument: the Python lines are joined
 # by newlines instead.)
 file(REMOVE_RECURSE ${WORK})
@@ -15,6 +16,11 @@ function(run)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${ARGN}\nexited with ${rc}:\n${out}")
   endif()
+endfunction()
+
+string(REPLACE "|" ";" launch "${EMULATOR}")
+function(run_ours)
+  run(${launch} ${ARGN})
 endfunction()
 
 # The input: 97 x 61, partly transparent, so flattening and the channel
@@ -33,11 +39,11 @@ else()
   message(FATAL_ERROR "unknown WAY ${WAY}")
 endif()
 
-run(${BIN_DIR}/bmpdither ${bmp} ${WORK}/dithered.bmp)
+run_ours(${BIN_DIR}/bmpdither ${bmp} ${WORK}/dithered.bmp)
 foreach(converter IN ITEMS kestrow kestrow16)
   foreach(source IN ITEMS ${bmp} ${WORK}/dithered.bmp)
     set(photo ${WORK}/out.${converter}.photo)
-    run(${BIN_DIR}/${converter} ${source} ${photo})
+    run_ours(${BIN_DIR}/${converter} ${source} ${photo})
     file(SIZE ${photo} size)
     set(per_pixel 1)
     if(converter STREQUAL "kestrow16")
@@ -49,6 +55,6 @@ foreach(converter IN ITEMS kestrow kestrow16)
       message(FATAL_ERROR "${converter} on ${source}: ${size} bytes, header ${head}; "
                           "expected ${expected} bytes, header 40002800 (64 x 40)")
     endif()
-    run(${BIN_DIR}/photo2bmp ${photo} ${WORK}/preview.bmp)
+    run_ours(${BIN_DIR}/photo2bmp ${photo} ${WORK}/preview.bmp)
   endforeach()
 endforeach()

@@ -1,5 +1,8 @@
 // Preloaded into a program under test: every regular file looks one byte
 // longer than it is, as if it shrank between the size check and the read.
+// It defines both the 32-bit and the 64-bit offset entry points, so it is
+// built with the platform's own offset size, whatever the project asks.
+#undef _FILE_OFFSET_BITS
 #include <dlfcn.h>
 #include <sys/stat.h>
 
