@@ -1,0 +1,466 @@
+/* photo_file.h: reads kestrow photo files, for firmware and for Linux.
+ *
+ * A photo file is a 4-byte header, width then height (16 bits each, low
+ * byte first, 1 to 4096), and one colour value a pixel, rows stored bottom
+ * row first, pixels left to right. The value is one byte of 6-bit colour
+ * (00RRGGBB; pure yellow is written 0x40, not 0x3C) or two bytes of 16-bit
+ * 5:6:5 colour, low byte first. The file does not say which: it is told
+ * from the size, 4 + w*h bytes for 6-bit and 4 + 2*w*h for 16-bit.
+ *
+ * This reader hands out rows in display order, row 0 being the top row as
+ * the picture is shown, converted to what a panel or framebuffer takes.
+ * The colours are exactly those photo2bmp shows: a 2-bit channel widens to
+ * 0, 85, 170, 255, a 5- or 6-bit one repeats its top bits below itself,
+ * and narrower formats take the top bits of those 8-bit channels.
+ *
+ * Using it: every function is static inline, so include the header
+ * wherever it is used; there is nothing to define and nothing to link.
+ * (PHOTO_FILE_IMPLEMENTATION, the convention of other single-header
+ * libraries, is accepted and changes nothing.) It is C99 and C++.
+ *
+ *     photo_file_t photo;
+ *     uint8_t row[320 * 2];
+ *     int rc = photo_open_memory(&photo, picture, sizeof picture);
+ *     for (uint32_t y = 0; rc == 0 && y < photo.height; y++) {
+ *         rc = photo_read_rows(&photo, y, 1, PHOTO_RGB565_BE, row);
+ *         if (rc == 0)
+ *             panel_write(row, photo.width * 2);
+ *     }
+ *     if (rc != 0)
+ *         show_error(photo_error_text(rc));
+ *
+ * Two sources: the whole file in memory (flash, XIP, an `xxd -i` array),
+ * or a function that reads n bytes at an offset (FatFs, an SD card, a
+ * descriptor); the second is read through a PHOTO_FILE_CHUNK_BYTES buffer
+ * on the stack (64 unless defined before the include; even, at least 2).
+ *
+ * What it does not do: allocate, use stdio or floating point, keep state
+ * of its own, or divide. Every access is a byte access, so the file's
+ * bytes and the caller's buffer may sit at any address, also on cores
+ * that fault on unaligned loads. An open photo_file_t is only read, so
+ * several tasks may read one at once.
+ *
+ * Every function returns 0 on success or a negative PHOTO_ERR_ code.
+ * A read that fails may have written part of dst.
+ */
+#ifndef KESTROW_PHOTO_FILE_H
+#define KESTROW_PHOTO_FILE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+#if defined(__GNUC__) || defined(__clang__) || defined(_MSC_VER)
+#define PHOTO_FILE_RESTRICT __restrict
+#else
+#define PHOTO_FILE_RESTRICT
+#endif
+#else
+#define PHOTO_FILE_RESTRICT restrict
+#endif
+
+#ifndef PHOTO_FILE_CHUNK_BYTES
+#define PHOTO_FILE_CHUNK_BYTES 64
+#endif
+#if PHOTO_FILE_CHUNK_BYTES < 2 || PHOTO_FILE_CHUNK_BYTES % 2 != 0
+#error "PHOTO_FILE_CHUNK_BYTES must be even and at least 2"
+#endif
+
+#define PHOTO_MAX_SIDE 4096u
+#define PHOTO_HEADER_BYTES 4u
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Reads n bytes at offset into dst; returns 0 when all n were read. */
+typedef int (*photo_read_fn)(void *context, uint32_t offset, void *dst, uint32_t n);
+
+/* What a read delivers, each pixel packed after the one before. */
+typedef enum photo_format {
+    PHOTO_AS_STORED,  /* the file's own bytes: 1 (6-bit) or 2 (5:6:5, low first) */
+    PHOTO_RGB565_LE,  /* RRRRRGGG GGGBBBBB, low byte first */
+    PHOTO_RGB565_BE,  /* the same, high byte first, as SPI panels take it */
+    PHOTO_RGB332,     /* RRRGGGBB, one byte */
+    PHOTO_RGB888,     /* red, green, blue bytes */
+    PHOTO_XRGB8888    /* 0xFFRRGGBB low byte first: blue, green, red, 0xFF */
+} photo_format_t;
+
+enum photo_error {
+    PHOTO_ERR_ARGUMENT = -1,   /* a null pointer, or a file that is not open */
+    PHOTO_ERR_FORMAT = -2,     /* not a photo_format_t */
+    PHOTO_ERR_SHORT = -3,      /* shorter than the header */
+    PHOTO_ERR_DIMENSIONS = -4, /* width or height 0 or above 4096 */
+    PHOTO_ERR_LENGTH = -5,     /* size fits neither encoding */
+    PHOTO_ERR_RANGE = -6,      /* rows or span outside the picture */
+    PHOTO_ERR_READ = -7,       /* the read function failed */
+    PHOTO_ERR_VALUE = -8       /* a 6-bit value no encoder writes */
+};
+
+/* An open photo file. Set by photo_open_*; the fields after value_bytes
+ * belong to the reader. After a failed open value_bytes is 0 and every
+ * read refuses the file; width and height still hold the header's values
+ * once it was read, for a message. */
+typedef struct photo_file {
+    uint32_t width;        /* pixels, 1 to 4096 */
+    uint32_t height;       /* pixels, 1 to 4096 */
+    uint32_t value_bytes;  /* 1: 6-bit colour, 2: 16-bit 5:6:5 */
+    const uint8_t *data;   /* the whole file, or null for a read function */
+    photo_read_fn read;
+    void *context;
+} photo_file_t;
+
+typedef struct photo_rgb {
+    uint8_t red, green, blue;
+} photo_rgb_t;
+
+/* ---- One value ---------------------------------------------------------- */
+
+/* 6-bit values an encoder writes: 0 to 63 except 0x3C, and 0x40. */
+static inline int photo_value6_valid(uint8_t v)
+{
+    return (v < 0x40 && v != 0x3C) || v == 0x40;
+}
+
+/* 0x40 is the display's code for pure yellow, 00RRGGBB = 0x3C. */
+static inline photo_rgb_t photo_value6_rgb(uint8_t v)
+{
+    const unsigned c = v == 0x40 ? 0x3Cu : v;
+    photo_rgb_t rgb;
+    rgb.red = (uint8_t)((c >> 4 & 3u) * 85u);
+    rgb.green = (uint8_t)((c >> 2 & 3u) * 85u);
+    rgb.blue = (uint8_t)((c & 3u) * 85u);
+    return rgb;
+}
+
+static inline uint8_t photo_widen5(unsigned v) { return (uint8_t)(v << 3 | v >> 2); }
+static inline uint8_t photo_widen6(unsigned v) { return (uint8_t)(v << 2 | v >> 4); }
+
+static inline photo_rgb_t photo_value16_rgb(uint16_t v)
+{
+    photo_rgb_t rgb;
+    rgb.red = photo_widen5(v >> 11);
+    rgb.green = photo_widen6(v >> 5 & 63u);
+    rgb.blue = photo_widen5(v & 31u);
+    return rgb;
+}
+
+/* Bytes one pixel takes in `format` for a file of `value_bytes` values;
+ * 0 for a format that is not one. */
+static inline uint32_t photo_format_bytes(photo_format_t format, uint32_t value_bytes)
+{
+    switch (format) {
+    case PHOTO_AS_STORED: return value_bytes;
+    case PHOTO_RGB565_LE:
+    case PHOTO_RGB565_BE: return 2;
+    case PHOTO_RGB332: return 1;
+    case PHOTO_RGB888: return 3;
+    case PHOTO_XRGB8888: return 4;
+    }
+    return 0;
+}
+
+/* ---- Runs of pixels ----------------------------------------------------- */
+/* Each converts n values at src into dst; neither is assumed aligned. */
+
+static inline void photo_put_pixel(photo_rgb_t c, photo_format_t format, uint8_t *PHOTO_FILE_RESTRICT d)
+{
+    unsigned v;
+    switch (format) {
+    case PHOTO_RGB565_LE:
+    case PHOTO_RGB565_BE:
+        v = (unsigned)(c.red >> 3) << 11 | (unsigned)(c.green >> 2) << 5 | (unsigned)(c.blue >> 3);
+        d[format == PHOTO_RGB565_LE ? 0 : 1] = (uint8_t)v;
+        d[format == PHOTO_RGB565_LE ? 1 : 0] = (uint8_t)(v >> 8);
+        break;
+    case PHOTO_RGB332:
+        d[0] = (uint8_t)((c.red & 0xE0u) | (c.green & 0xE0u) >> 3 | c.blue >> 6);
+        break;
+    case PHOTO_RGB888:
+        d[0] = c.red, d[1] = c.green, d[2] = c.blue;
+        break;
+    case PHOTO_XRGB8888:
+        d[0] = c.blue, d[1] = c.green, d[2] = c.red, d[3] = 0xFF;
+        break;
+    case PHOTO_AS_STORED:
+        break;
+    }
+}
+
+static inline int photo_run6(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, photo_format_t format,
+                             uint8_t *PHOTO_FILE_RESTRICT d)
+{
+    uint32_t i;
+    unsigned bad = 0;
+    for (i = 0; i < n; i++)
+        bad |= (unsigned)!photo_value6_valid(s[i]);
+    if (bad)
+        return PHOTO_ERR_VALUE;
+    if (format == PHOTO_AS_STORED) {
+        for (i = 0; i < n; i++)
+            d[i] = s[i];
+        return 0;
+    }
+    {
+        const uint32_t step = photo_format_bytes(format, 1);
+        for (i = 0; i < n; i++, d += step)
+            photo_put_pixel(photo_value6_rgb(s[i]), format, d);
+    }
+    return 0;
+}
+
+/* The formats a panel is fed from a 16-bit file, each a loop of its own so
+ * that a compiler can vectorise it. */
+static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, photo_format_t format,
+                              uint8_t *PHOTO_FILE_RESTRICT d)
+{
+    uint32_t i;
+    switch (format) {
+    case PHOTO_AS_STORED:
+    case PHOTO_RGB565_LE:
+        for (i = 0; i < 2 * n; i++)
+            d[i] = s[i];
+        return 0;
+    case PHOTO_RGB565_BE:
+        for (i = 0; i < n; i++) {
+            d[2 * i] = s[2 * i + 1];
+            d[2 * i + 1] = s[2 * i];
+        }
+        return 0;
+    case PHOTO_XRGB8888:
+        for (i = 0; i < n; i++) {
+            const unsigned lo = s[2 * i], hi = s[2 * i + 1];
+            const unsigned b5 = lo & 31u, g6 = (hi & 7u) << 3 | lo >> 5, r5 = hi >> 3;
+            d[4 * i] = (uint8_t)(b5 << 3 | b5 >> 2);
+            d[4 * i + 1] = (uint8_t)(g6 << 2 | g6 >> 4);
+            d[4 * i + 2] = (uint8_t)(r5 << 3 | r5 >> 2);
+            d[4 * i + 3] = 0xFF;
+        }
+        return 0;
+    case PHOTO_RGB332:
+    case PHOTO_RGB888: {
+        const uint32_t step = photo_format_bytes(format, 2);
+        for (i = 0; i < n; i++, d += step)
+            photo_put_pixel(photo_value16_rgb((uint16_t)(s[2 * i] | s[2 * i + 1] << 8)), format, d);
+        return 0;
+    }
+    }
+    return PHOTO_ERR_FORMAT;
+}
+
+static inline int photo_run(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, uint32_t value_bytes,
+                            photo_format_t format, uint8_t *PHOTO_FILE_RESTRICT d)
+{
+    return value_bytes == 1 ? photo_run6(s, n, format, d) : photo_run16(s, n, format, d);
+}
+
+/* n pixels starting at file offset `offset`, from either source. */
+static inline int photo_read_run(const photo_file_t *p, uint32_t offset, uint32_t n, photo_format_t format,
+                                 uint8_t *dst)
+{
+    uint8_t chunk[PHOTO_FILE_CHUNK_BYTES];
+    const uint32_t shift = p->value_bytes - 1; /* bytes = pixels << shift */
+    const uint32_t chunk_pixels = (uint32_t)PHOTO_FILE_CHUNK_BYTES >> shift;
+    const uint32_t out_bytes = photo_format_bytes(format, p->value_bytes);
+
+    if (p->data != NULL)
+        return photo_run(p->data + offset, n, p->value_bytes, format, dst);
+    while (n > 0) {
+        const uint32_t k = n < chunk_pixels ? n : chunk_pixels;
+        int rc;
+        if (p->read(p->context, offset, chunk, k << shift) != 0)
+            return PHOTO_ERR_READ;
+        rc = photo_run(chunk, k, p->value_bytes, format, dst);
+        if (rc != 0)
+            return rc;
+        offset += k << shift;
+        dst += k * out_bytes;
+        n -= k;
+    }
+    return 0;
+}
+
+/* Refuses what cannot be read: a file that is not open, no buffer, an
+ * unknown format. */
+static inline int photo_read_check(const photo_file_t *p, photo_format_t format, const void *dst)
+{
+    if (p == NULL || dst == NULL || (p->value_bytes != 1 && p->value_bytes != 2))
+        return PHOTO_ERR_ARGUMENT;
+    if (p->data == NULL && p->read == NULL)
+        return PHOTO_ERR_ARGUMENT;
+    if (photo_format_bytes(format, p->value_bytes) == 0)
+        return PHOTO_ERR_FORMAT;
+    return 0;
+}
+
+/* File offset of display pixel (x, y): the top row is stored last. */
+static inline uint32_t photo_offset(const photo_file_t *p, uint32_t x, uint32_t y)
+{
+    return PHOTO_HEADER_BYTES + (((p->height - 1 - y) * p->width + x) << (p->value_bytes - 1));
+}
+
+/* ---- Opening ------------------------------------------------------------ */
+
+/* Checks the header and tells the encoding from the total size. */
+static inline int photo_open_header(photo_file_t *p, const uint8_t header[4], uint32_t size)
+{
+    uint32_t pixels;
+    p->width = (uint32_t)header[0] | (uint32_t)header[1] << 8;
+    p->height = (uint32_t)header[2] | (uint32_t)header[3] << 8;
+    if (p->width == 0 || p->height == 0 || p->width > PHOTO_MAX_SIDE || p->height > PHOTO_MAX_SIDE)
+        return PHOTO_ERR_DIMENSIONS;
+    /* At most 2^24 pixels, so neither size below overflows 32 bits. */
+    pixels = p->width * p->height;
+    if (size - PHOTO_HEADER_BYTES == pixels)
+        p->value_bytes = 1;
+    else if (size - PHOTO_HEADER_BYTES == 2 * pixels)
+        p->value_bytes = 2;
+    else
+        return PHOTO_ERR_LENGTH;
+    return 0;
+}
+
+static inline void photo_clear(photo_file_t *p)
+{
+    p->width = p->height = p->value_bytes = 0;
+    p->data = NULL;
+    p->read = NULL;
+    p->context = NULL;
+}
+
+/* The file is the `size` bytes at `data`, which must stay in place while
+ * it is read. */
+static inline int photo_open_memory(photo_file_t *p, const void *data, size_t size)
+{
+    int rc;
+    if (p == NULL)
+        return PHOTO_ERR_ARGUMENT;
+    photo_clear(p);
+    if (data == NULL)
+        return PHOTO_ERR_ARGUMENT;
+    if (size < PHOTO_HEADER_BYTES)
+        return PHOTO_ERR_SHORT;
+    /* No valid file is near 2^32 bytes; anything longer fits no encoding. */
+    rc = photo_open_header(p, (const uint8_t *)data,
+                           size > PHOTO_HEADER_BYTES + 2 * PHOTO_MAX_SIDE * PHOTO_MAX_SIDE ? 0u : (uint32_t)size);
+    if (rc != 0) {
+        p->value_bytes = 0;
+        return rc;
+    }
+    p->data = (const uint8_t *)data;
+    return 0;
+}
+
+/* The file is `size` bytes long and read through `read`, which is given
+ * `context` back on every call. */
+static inline int photo_open_reader(photo_file_t *p, photo_read_fn read, void *context, uint32_t size)
+{
+    uint8_t header[PHOTO_HEADER_BYTES];
+    int rc;
+    if (p == NULL)
+        return PHOTO_ERR_ARGUMENT;
+    photo_clear(p);
+    if (read == NULL)
+        return PHOTO_ERR_ARGUMENT;
+    if (size < PHOTO_HEADER_BYTES)
+        return PHOTO_ERR_SHORT;
+    if (read(context, 0, header, PHOTO_HEADER_BYTES) != 0)
+        return PHOTO_ERR_READ;
+    rc = photo_open_header(p, header, size);
+    if (rc != 0) {
+        p->value_bytes = 0;
+        return rc;
+    }
+    p->read = read;
+    p->context = context;
+    return 0;
+}
+
+/* ---- Reading ------------------------------------------------------------ */
+
+/* `count` whole rows from display row `top` down, packed one after the
+ * other into dst: count * width * photo_format_bytes(format, value_bytes)
+ * bytes. The rows must lie within the picture; count 0 reads nothing. */
+static inline int photo_read_rows(const photo_file_t *p, uint32_t top, uint32_t count, photo_format_t format,
+                                  void *dst)
+{
+    uint8_t *d = (uint8_t *)dst;
+    uint32_t row_bytes, i;
+    int rc = photo_read_check(p, format, dst);
+    if (rc != 0)
+        return rc;
+    if (count > p->height || top > p->height - count)
+        return PHOTO_ERR_RANGE;
+    row_bytes = p->width * photo_format_bytes(format, p->value_bytes);
+    for (i = 0; i < count; i++, d += row_bytes) {
+        rc = photo_read_run(p, photo_offset(p, 0, top + i), p->width, format, d);
+        if (rc != 0)
+            return rc;
+    }
+    return 0;
+}
+
+/* n pixels of display row y from column x on, for a partial redraw. The
+ * span must lie within the row; n 0 reads nothing. */
+static inline int photo_read_span(const photo_file_t *p, uint32_t x, uint32_t y, uint32_t n, photo_format_t format,
+                                  void *dst)
+{
+    int rc = photo_read_check(p, format, dst);
+    if (rc != 0)
+        return rc;
+    if (y >= p->height || n > p->width || x > p->width - n)
+        return PHOTO_ERR_RANGE;
+    return n == 0 ? 0 : photo_read_run(p, photo_offset(p, x, y), n, format, (uint8_t *)dst);
+}
+
+/* Checks every value of the file before any of it is shown. On
+ * PHOTO_ERR_VALUE, *bad_offset (when not null) is the file offset of the
+ * first value no encoder writes. A 16-bit file has no such value. */
+static inline int photo_check_values(const photo_file_t *p, uint32_t *bad_offset)
+{
+    uint8_t chunk[PHOTO_FILE_CHUNK_BYTES];
+    const uint32_t end = p == NULL ? 0 : PHOTO_HEADER_BYTES + p->width * p->height;
+    uint32_t at = PHOTO_HEADER_BYTES;
+    if (p == NULL || (p->value_bytes != 1 && p->value_bytes != 2) || (p->data == NULL && p->read == NULL))
+        return PHOTO_ERR_ARGUMENT;
+    if (p->value_bytes == 2)
+        return 0;
+    while (at < end) {
+        const uint32_t k = end - at < PHOTO_FILE_CHUNK_BYTES ? end - at : PHOTO_FILE_CHUNK_BYTES;
+        const uint8_t *s = p->data != NULL ? p->data + at : chunk;
+        uint32_t i;
+        if (p->data == NULL && p->read(p->context, at, chunk, k) != 0)
+            return PHOTO_ERR_READ;
+        for (i = 0; i < k; i++)
+            if (!photo_value6_valid(s[i])) {
+                if (bad_offset != NULL)
+                    *bad_offset = at + i;
+                return PHOTO_ERR_VALUE;
+            }
+        at += k;
+    }
+    return 0;
+}
+
+/* One line for each code, without a newline. */
+static inline const char *photo_error_text(int code)
+{
+    switch (code) {
+    case 0: return "no error";
+    case PHOTO_ERR_ARGUMENT: return "null pointer, or the photo file is not open";
+    case PHOTO_ERR_FORMAT: return "unknown pixel format";
+    case PHOTO_ERR_SHORT: return "not a photo file: shorter than its 4-byte header";
+    case PHOTO_ERR_DIMENSIONS: return "not a photo file: width or height is 0 or above 4096";
+    case PHOTO_ERR_LENGTH: return "not a photo file: its size fits neither 6-bit nor 16-bit colour";
+    case PHOTO_ERR_RANGE: return "rows or span outside the picture";
+    case PHOTO_ERR_READ: return "the photo file could not be read";
+    case PHOTO_ERR_VALUE: return "not a photo file: a value that no 6-bit colour is";
+    }
+    return "unknown error code";
+}
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,487 @@
+// The photo file reader, compiled as C and as C++: every format of both
+// encodings from both sources, with the file and the buffer at odd
+// addresses; rows, batches and spans in display order; every refusal; a
+// read function that fails.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "photo_file_c.h"
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+const photo_api_t photo_api_cxx = {"C++", photo_open_memory, photo_open_reader, photo_read_rows,
+                                   photo_read_span, photo_check_values, photo_error_text};
+const photo_api_t *const apis[] = {&photo_api_c, &photo_api_cxx};
+
+const photo_format_t formats[] = {PHOTO_AS_STORED, PHOTO_RGB565_LE, PHOTO_RGB565_BE,
+                                  PHOTO_RGB332,    PHOTO_RGB888,    PHOTO_XRGB8888};
+
+unsigned out_bytes(photo_format_t f, unsigned value_bytes)
+{
+    switch (f) {
+    case PHOTO_AS_STORED: return value_bytes;
+    case PHOTO_RGB332: return 1;
+    case PHOTO_RGB565_LE:
+    case PHOTO_RGB565_BE: return 2;
+    case PHOTO_RGB888: return 3;
+    case PHOTO_XRGB8888: return 4;
+    }
+    return 0;
+}
+
+// What photo2bmp shows for one stored value, then that cut to the format.
+bytes expected_pixel(const uint8_t *v, unsigned value_bytes, photo_format_t f)
+{
+    if (f == PHOTO_AS_STORED)
+        return bytes(v, v + value_bytes);
+    unsigned r, g, b;
+    if (value_bytes == 1) {
+        const unsigned c = v[0] == 0x40 ? 0x3C : v[0];
+        r = (c >> 4 & 3) * 85, g = (c >> 2 & 3) * 85, b = (c & 3) * 85;
+    } else {
+        const unsigned x = v[0] | v[1] << 8;
+        const unsigned r5 = x >> 11, g6 = x >> 5 & 63, b5 = x & 31;
+        r = r5 << 3 | r5 >> 2, g = g6 << 2 | g6 >> 4, b = b5 << 3 | b5 >> 2;
+    }
+    const unsigned rgb565 = (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+    const auto u8 = [](unsigned x) { return static_cast<uint8_t>(x); };
+    switch (f) {
+    case PHOTO_RGB565_LE: return {u8(rgb565), u8(rgb565 >> 8)};
+    case PHOTO_RGB565_BE: return {u8(rgb565 >> 8), u8(rgb565)};
+    case PHOTO_RGB332: return {u8((r >> 5) << 5 | (g >> 5) << 2 | b >> 6)};
+    case PHOTO_RGB888: return {u8(r), u8(g), u8(b)};
+    case PHOTO_XRGB8888: return {u8(b), u8(g), u8(r), 0xFF};
+    default: return {};
+    }
+}
+
+// Display rows [top, top + count), columns [x, x + n), as the reader must
+// give them: display row 0 is the last row stored.
+bytes expected_window(const bytes &file, unsigned value_bytes, photo_format_t f, uint32_t x, uint32_t top,
+                      uint32_t n, uint32_t count)
+{
+    const uint32_t w = file[0] | file[1] << 8, h = file[2] | file[3] << 8;
+    bytes out;
+    for (uint32_t y = top; y < top + count; y++)
+        for (uint32_t i = x; i < x + n; i++) {
+            const bytes px = expected_pixel(&file[4 + ((h - 1 - y) * w + i) * value_bytes], value_bytes, f);
+            out.insert(out.end(), px.begin(), px.end());
+        }
+    return out;
+}
+
+// A photo file of random values an encoder writes.
+bytes make_photo(uint32_t w, uint32_t h, unsigned value_bytes, uint32_t seed)
+{
+    bytes f = {uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8)};
+    std::mt19937 rng(seed);
+    for (uint32_t i = 0; i < w * h * value_bytes; i++) {
+        uint8_t v = static_cast<uint8_t>(rng());
+        if (value_bytes == 1) {
+            v = v % 65;
+            if (v == 0x3C)
+                v = 0x40;
+        }
+        f.push_back(v);
+    }
+    return f;
+}
+
+// The second source: a read function over a file in memory that checks it
+// is asked only for bytes the file has, a chunk at most, and that can be
+// told to fail from its N-th call on.
+struct file_reader {
+    const bytes *file;
+    unsigned calls = 0;
+    unsigned fail_from = UINT_MAX;
+};
+
+int reader_read(void *context, uint32_t offset, void *dst, uint32_t n)
+{
+    auto *r = static_cast<file_reader *>(context);
+    EXPECT_LE(n, unsigned{PHOTO_FILE_CHUNK_BYTES});
+    EXPECT_LE(uint64_t{offset} + n, r->file->size());
+    if (r->calls++ >= r->fail_from || uint64_t{offset} + n > r->file->size())
+        return -1;
+    memcpy(dst, r->file->data() + offset, n);
+    return 0;
+}
+
+enum class source { memory, reader };
+
+// An open file from either source; `align` places a memory file at that
+// offset from an 8-byte boundary.
+struct opened {
+    bytes storage;
+    mutable file_reader reader;  // changed through the context pointer
+    photo_file_t photo{};
+    int rc = 0;
+
+    opened(const photo_api_t *api, const bytes &file, source s, size_t align = 0) : reader{&file}
+    {
+        if (s == source::memory) {
+            storage.assign(file.size() + 8 + align, 0xEE);
+            auto *at = storage.data() + (8 - reinterpret_cast<uintptr_t>(storage.data()) % 8) % 8 + align;
+            memcpy(at, file.data(), file.size());
+            rc = api->open_memory(&photo, at, file.size());
+        } else {
+            rc = api->open_reader(&photo, reader_read, &reader, static_cast<uint32_t>(file.size()));
+        }
+    }
+    opened(const opened &) = delete;  // the open file points into it
+};
+
+// Reads into a buffer at `align` past an 8-byte boundary, fenced by guard
+// bytes that must survive.
+struct fenced {
+    static constexpr size_t guard = 16;
+    bytes buf;
+    size_t at;
+    size_t size;
+    fenced(size_t n, size_t align) : buf(n + 2 * guard + 8, 0xA5), size(n)
+    {
+        at = guard + (8 - reinterpret_cast<uintptr_t>(buf.data() + guard) % 8) % 8 + align;
+    }
+    uint8_t *dst() { return buf.data() + at; }
+    bytes got() const { return bytes(buf.begin() + long(at), buf.begin() + long(at + size)); }
+    bool fences_intact() const
+    {
+        for (size_t i = 0; i < buf.size(); i++)
+            if ((i < at || i >= at + size) && buf[i] != 0xA5)
+                return false;
+        return true;
+    }
+};
+
+std::string trace(const photo_api_t *api, unsigned vb, source s, photo_format_t f)
+{
+    return std::string(api->language) + (vb == 1 ? " 6-bit" : " 16-bit") +
+           (s == source::memory ? " memory" : " reader") + " format " + std::to_string(int(f));
+}
+
+TEST(PhotoFile, EveryFormatOfBothEncodingsFromBothSourcesAtAnyAddress)
+{
+    const struct {
+        uint32_t w, h;
+    } sizes[] = {{1, 1}, {3, 2}, {97, 65}, {4096, 1}, {1, 4096}};
+    for (const photo_api_t *api : apis)
+        for (unsigned vb : {1u, 2u})
+            for (const auto &sz : sizes) {
+                const bytes file = make_photo(sz.w, sz.h, vb, sz.w * 7 + sz.h + vb);
+                for (source s : {source::memory, source::reader})
+                    for (size_t file_align : {0, 1, 3}) {
+                        if (s == source::reader && file_align != 0)
+                            continue;
+                        const opened o(api, file, s, file_align);
+                        ASSERT_EQ(o.rc, 0);
+                        EXPECT_EQ(o.photo.width, sz.w);
+                        EXPECT_EQ(o.photo.height, sz.h);
+                        EXPECT_EQ(o.photo.value_bytes, vb);
+                        for (photo_format_t f : formats)
+                            for (size_t dst_align : {0, 1}) {
+                                SCOPED_TRACE(trace(api, vb, s, f) + " " + std::to_string(sz.w) + "x" +
+                                             std::to_string(sz.h) + " file+" + std::to_string(file_align) +
+                                             " dst+" + std::to_string(dst_align));
+                                fenced out(size_t{sz.w} * sz.h * out_bytes(f, vb), dst_align);
+                                ASSERT_EQ(api->read_rows(&o.photo, 0, sz.h, f, out.dst()), 0);
+                                EXPECT_EQ(out.got(), expected_window(file, vb, f, 0, 0, sz.w, sz.h));
+                                EXPECT_TRUE(out.fences_intact());
+                            }
+                    }
+            }
+}
+
+TEST(PhotoFile, TheDisplaysColoursInEveryFormat)
+{
+    // Yellow (0x40), red, white and the first grey of the 6-bit display;
+    // the same colours in 5:6:5, with the darkest grey.
+    const bytes file6 = {4, 0, 1, 0, 0x40, 0x30, 0x3F, 0x15};
+    const bytes file16 = {4, 0, 1, 0, 0xE0, 0xFF, 0x00, 0xF8, 0xFF, 0xFF, 0x21, 0x08};
+    const struct {
+        const bytes *file;
+        photo_format_t format;
+        bytes shown;
+    } cases[] = {
+        {&file6, PHOTO_AS_STORED, {0x40, 0x30, 0x3F, 0x15}},
+        {&file6, PHOTO_RGB565_BE, {0xFF, 0xE0, 0xF8, 0x00, 0xFF, 0xFF, 0x52, 0xAA}},
+        {&file6, PHOTO_RGB565_LE, {0xE0, 0xFF, 0x00, 0xF8, 0xFF, 0xFF, 0xAA, 0x52}},
+        {&file6, PHOTO_RGB332, {0xFC, 0xE0, 0xFF, 0x49}},
+        {&file6, PHOTO_RGB888, {255, 255, 0, 255, 0, 0, 255, 255, 255, 85, 85, 85}},
+        {&file6, PHOTO_XRGB8888, {0, 255, 255, 0xFF, 0, 0, 255, 0xFF, 255, 255, 255, 0xFF, 85, 85, 85, 0xFF}},
+        {&file16, PHOTO_RGB565_BE, {0xFF, 0xE0, 0xF8, 0x00, 0xFF, 0xFF, 0x08, 0x21}},
+        {&file16, PHOTO_RGB332, {0xFC, 0xE0, 0xFF, 0x00}},
+        {&file16, PHOTO_RGB888, {255, 255, 0, 255, 0, 0, 255, 255, 255, 8, 4, 8}},
+        {&file16, PHOTO_XRGB8888, {0, 255, 255, 0xFF, 0, 0, 255, 0xFF, 255, 255, 255, 0xFF, 8, 4, 8, 0xFF}},
+    };
+    for (const photo_api_t *api : apis)
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(api->language) + " format " + std::to_string(int(c.format)));
+            const opened o(api, *c.file, source::memory);
+            ASSERT_EQ(o.rc, 0);
+            bytes got(c.shown.size());
+            ASSERT_EQ(api->read_span(&o.photo, 0, 0, 4, c.format, got.data()), 0);
+            EXPECT_EQ(got, c.shown);
+        }
+}
+
+TEST(PhotoFile, RowsBatchesAndSpansInDisplayOrder)
+{
+    for (const photo_api_t *api : apis)
+        for (unsigned vb : {1u, 2u}) {
+            const bytes file = make_photo(97, 65, vb, 40 + vb);
+            for (source s : {source::memory, source::reader}) {
+                const opened o(api, file, s, 1);
+                ASSERT_EQ(o.rc, 0);
+                for (photo_format_t f : formats) {
+                    SCOPED_TRACE(trace(api, vb, s, f));
+                    const unsigned ob = out_bytes(f, vb);
+                    // Batches of 7 rows top to bottom, the last one short.
+                    for (uint32_t top = 0; top < 65; top += 7) {
+                        const uint32_t count = std::min(7u, 65 - top);
+                        fenced out(size_t{97} * count * ob, 1);
+                        ASSERT_EQ(api->read_rows(&o.photo, top, count, f, out.dst()), 0);
+                        EXPECT_EQ(out.got(), expected_window(file, vb, f, 0, top, 97, count)) << "rows " << top;
+                        EXPECT_TRUE(out.fences_intact());
+                    }
+                    const struct {
+                        uint32_t x, y, n;
+                    } spans[] = {{0, 0, 97}, {0, 64, 1}, {96, 0, 1}, {13, 31, 40}, {1, 1, 95}, {31, 17, 33}};
+                    for (const auto &sp : spans) {
+                        fenced out(size_t{sp.n} * ob, 1);
+                        ASSERT_EQ(api->read_span(&o.photo, sp.x, sp.y, sp.n, f, out.dst()), 0);
+                        EXPECT_EQ(out.got(), expected_window(file, vb, f, sp.x, sp.y, sp.n, 1))
+                            << "span " << sp.x << "," << sp.y << " n " << sp.n;
+                        EXPECT_TRUE(out.fences_intact());
+                    }
+                }
+            }
+        }
+}
+
+bytes header(uint32_t w, uint32_t h, size_t values)
+{
+    bytes f(4 + values, 0x15);
+    f[0] = uint8_t(w), f[1] = uint8_t(w >> 8), f[2] = uint8_t(h), f[3] = uint8_t(h >> 8);
+    return f;
+}
+
+TEST(PhotoFile, OpeningRefusesWhatNoConverterWrites)
+{
+    const struct {
+        const char *name;
+        bytes file;
+        int rc;
+    } cases[] = {
+        {"empty", {}, PHOTO_ERR_SHORT},
+        {"3 bytes", {1, 0, 1}, PHOTO_ERR_SHORT},
+        {"width 0", header(0, 1, 0), PHOTO_ERR_DIMENSIONS},
+        {"height 0", header(1, 0, 1), PHOTO_ERR_DIMENSIONS},
+        {"width 4097", header(4097, 1, 4097), PHOTO_ERR_DIMENSIONS},
+        {"height 4097", header(1, 4097, 4097), PHOTO_ERR_DIMENSIONS},
+        {"65535 x 65535", header(65535, 65535, 8), PHOTO_ERR_DIMENSIONS},
+        {"no values", header(1, 1, 0), PHOTO_ERR_LENGTH},
+        {"one value short", header(2, 1, 1), PHOTO_ERR_LENGTH},
+        {"three bytes a pixel", header(1, 1, 3), PHOTO_ERR_LENGTH},
+        {"one byte over 16-bit", header(2, 2, 9), PHOTO_ERR_LENGTH},
+        {"6-bit", header(2, 2, 4), 0},
+        {"16-bit", header(2, 2, 8), 0},
+    };
+    for (const photo_api_t *api : apis)
+        for (const auto &c : cases)
+            for (source s : {source::memory, source::reader}) {
+                SCOPED_TRACE(std::string(api->language) + " " + c.name);
+                const opened o(api, c.file, s);
+                EXPECT_EQ(o.rc, c.rc);
+                if (c.rc == 0)
+                    continue;
+                EXPECT_EQ(o.photo.value_bytes, 0u);
+                // The header's word stays readable for a message.
+                if (c.rc != PHOTO_ERR_SHORT) {
+                    EXPECT_EQ(o.photo.width, uint32_t(c.file[0] | c.file[1] << 8));
+                    EXPECT_EQ(o.photo.height, uint32_t(c.file[2] | c.file[3] << 8));
+                }
+                // And a file that did not open is never read.
+                uint8_t row[16];
+                EXPECT_EQ(api->read_rows(&o.photo, 0, 1, PHOTO_RGB888, row), PHOTO_ERR_ARGUMENT);
+                EXPECT_EQ(api->read_span(&o.photo, 0, 0, 1, PHOTO_RGB888, row), PHOTO_ERR_ARGUMENT);
+                EXPECT_EQ(api->check_values(&o.photo, nullptr), PHOTO_ERR_ARGUMENT);
+            }
+}
+
+TEST(PhotoFile, SizesNearTheLimitsAndBeyond32Bits)
+{
+    const bytes h = header(4096, 4096, 0);
+    struct size_case {
+        uint64_t size;
+        int rc;
+        uint32_t value_bytes;
+    };
+    std::vector<size_case> cases = {
+        {4 + (1u << 24), 0, 1},
+        {4 + (1u << 25), 0, 2},
+        {4 + 3 * (1u << 24), PHOTO_ERR_LENGTH, 0},
+        {UINT32_MAX, PHOTO_ERR_LENGTH, 0},
+    };
+    // A size that a cut to 32 bits would turn into a good one.
+    if (sizeof(size_t) > 4)
+        cases.push_back({(uint64_t{1} << 32) + 4 + (1u << 24), PHOTO_ERR_LENGTH, 0});
+    for (const photo_api_t *api : apis)
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(api->language) + " size " + std::to_string(c.size));
+            // Opening reads the header alone, so it can be told any size.
+            photo_file_t p;
+            EXPECT_EQ(api->open_memory(&p, h.data(), static_cast<size_t>(c.size)), c.rc);
+            EXPECT_EQ(p.value_bytes, c.value_bytes);
+            if (c.size <= UINT32_MAX) {
+                file_reader r{&h};
+                EXPECT_EQ(api->open_reader(&p, reader_read, &r, static_cast<uint32_t>(c.size)), c.rc);
+                EXPECT_EQ(p.value_bytes, c.value_bytes);
+            }
+        }
+}
+
+TEST(PhotoFile, ArgumentsRangesAndFormatsAreChecked)
+{
+    const bytes file = make_photo(3, 2, 2, 5);
+    uint8_t buf[64];
+    const struct {
+        const char *name;
+        bool rows;  // read_rows(a, b) or read_span(a, b, n)
+        uint32_t a, b, n;
+        int rc;
+    } ranges[] = {
+        {"all rows", true, 0, 2, 0, 0},
+        {"no rows", true, 2, 0, 0, 0},
+        {"row below the picture", true, 2, 1, 0, PHOTO_ERR_RANGE},
+        {"three rows of two", true, 0, 3, 0, PHOTO_ERR_RANGE},
+        {"count wrapping past zero", true, 1, UINT32_MAX, 0, PHOTO_ERR_RANGE},
+        {"top past the end", true, 3, 0, 0, PHOTO_ERR_RANGE},
+        {"whole row as a span", false, 0, 1, 3, 0},
+        {"empty span at the end", false, 3, 0, 0, 0},
+        {"span below the picture", false, 0, 2, 1, PHOTO_ERR_RANGE},
+        {"span past the right edge", false, 2, 0, 2, PHOTO_ERR_RANGE},
+        {"span starting past the edge", false, 3, 0, 1, PHOTO_ERR_RANGE},
+        {"x wrapping past zero", false, UINT32_MAX, 0, 2, PHOTO_ERR_RANGE},
+        {"n wrapping past zero", false, 1, 0, UINT32_MAX, PHOTO_ERR_RANGE},
+    };
+    for (const photo_api_t *api : apis) {
+        SCOPED_TRACE(api->language);
+        const opened o(api, file, source::memory);
+        ASSERT_EQ(o.rc, 0);
+        for (const auto &r : ranges) {
+            SCOPED_TRACE(r.name);
+            memset(buf, 0xA5, sizeof buf);
+            const int rc = r.rows ? api->read_rows(&o.photo, r.a, r.b, PHOTO_XRGB8888, buf)
+                                  : api->read_span(&o.photo, r.a, r.b, r.n, PHOTO_XRGB8888, buf);
+            EXPECT_EQ(rc, r.rc);
+            if (rc != 0 || (r.rows ? r.b : r.n) == 0) {
+                EXPECT_EQ(buf[0], 0xA5) << "a refused or empty read wrote";
+            }
+        }
+        photo_file_t p;
+        EXPECT_EQ(api->open_memory(nullptr, file.data(), file.size()), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->open_memory(&p, nullptr, file.size()), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->open_reader(nullptr, reader_read, nullptr, 10), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->open_reader(&p, nullptr, nullptr, 10), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->read_rows(nullptr, 0, 1, PHOTO_RGB888, buf), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->read_rows(&o.photo, 0, 1, PHOTO_RGB888, nullptr), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->read_span(nullptr, 0, 0, 1, PHOTO_RGB888, buf), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->read_span(&o.photo, 0, 0, 1, PHOTO_RGB888, nullptr), PHOTO_ERR_ARGUMENT);
+        EXPECT_EQ(api->check_values(nullptr, nullptr), PHOTO_ERR_ARGUMENT);
+        // 6 and 7 lie within the enumeration's range in C++ too.
+        for (int bad : {6, 7}) {
+            EXPECT_EQ(api->read_rows(&o.photo, 0, 1, static_cast<photo_format_t>(bad), buf), PHOTO_ERR_FORMAT);
+            EXPECT_EQ(api->read_span(&o.photo, 0, 0, 1, static_cast<photo_format_t>(bad), buf), PHOTO_ERR_FORMAT);
+        }
+    }
+}
+
+TEST(PhotoFile, AValueNoEncoderWritesIsAnErrorOfTheReadThatMeetsIt)
+{
+    // 3 x 2, 6-bit; the bad value is the third pixel stored, the right end
+    // of the bottom row (display row 1).
+    for (const photo_api_t *api : apis)
+        for (uint8_t bad : {uint8_t{60}, uint8_t{65}, uint8_t{128}, uint8_t{255}})
+            for (source s : {source::memory, source::reader}) {
+                SCOPED_TRACE(std::string(api->language) + " value " + std::to_string(bad) +
+                             (s == source::memory ? " memory" : " reader"));
+                const bytes file = {3, 0, 2, 0, 0x40, 0x00, bad, 0x3F, 0x15, 0x2A};
+                const opened o(api, file, s);
+                ASSERT_EQ(o.rc, 0);
+                uint8_t buf[6 * 4];
+                for (photo_format_t f : formats) {
+                    EXPECT_EQ(api->read_rows(&o.photo, 0, 1, f, buf), 0);
+                    EXPECT_EQ(api->read_rows(&o.photo, 1, 1, f, buf), PHOTO_ERR_VALUE);
+                    EXPECT_EQ(api->read_rows(&o.photo, 0, 2, f, buf), PHOTO_ERR_VALUE);
+                    EXPECT_EQ(api->read_span(&o.photo, 0, 1, 2, f, buf), 0);
+                    EXPECT_EQ(api->read_span(&o.photo, 2, 1, 1, f, buf), PHOTO_ERR_VALUE);
+                }
+                uint32_t at = 0;
+                EXPECT_EQ(api->check_values(&o.photo, &at), PHOTO_ERR_VALUE);
+                EXPECT_EQ(at, 6u);
+                EXPECT_EQ(api->check_values(&o.photo, nullptr), PHOTO_ERR_VALUE);
+            }
+    // Every value an encoder writes passes, in both encodings; in a 16-bit
+    // file every value is a colour.
+    for (const photo_api_t *api : apis)
+        for (const bytes &file : {make_photo(97, 65, 1, 3), make_photo(97, 65, 2, 3), header(2, 1, 4)}) {
+            const opened o(api, file, source::reader);
+            ASSERT_EQ(o.rc, 0);
+            uint32_t at = 12345;
+            EXPECT_EQ(api->check_values(&o.photo, &at), 0);
+            EXPECT_EQ(at, 12345u);
+        }
+}
+
+TEST(PhotoFile, AFailingReadFunctionIsReported)
+{
+    // 97 x 65, 16-bit: each row takes several chunks.
+    const bytes file = make_photo(97, 65, 2, 9);
+    const bytes file6 = make_photo(97, 65, 1, 9);
+    for (const photo_api_t *api : apis) {
+        SCOPED_TRACE(api->language);
+        photo_file_t p;
+        file_reader at_open{&file, 0, 0};
+        EXPECT_EQ(api->open_reader(&p, reader_read, &at_open, static_cast<uint32_t>(file.size())), PHOTO_ERR_READ);
+        EXPECT_EQ(p.value_bytes, 0u);
+        for (unsigned fail_from : {1u, 2u, 5u, 60u}) {
+            SCOPED_TRACE(fail_from);
+            opened o(api, file, source::reader);
+            ASSERT_EQ(o.rc, 0);
+            o.reader.fail_from = fail_from;
+            std::vector<uint8_t> buf(size_t{97} * 65 * 4);
+            EXPECT_EQ(api->read_rows(&o.photo, 0, 65, PHOTO_XRGB8888, buf.data()), PHOTO_ERR_READ);
+            EXPECT_EQ(api->read_span(&o.photo, 0, 64, 97, PHOTO_RGB888, buf.data()), PHOTO_ERR_READ);
+            opened o6(api, file6, source::reader);
+            ASSERT_EQ(o6.rc, 0);
+            o6.reader.fail_from = fail_from;
+            EXPECT_EQ(api->check_values(&o6.photo, nullptr), PHOTO_ERR_READ);
+        }
+    }
+}
+
+TEST(PhotoFile, EveryCodeHasItsOwnOneLineText)
+{
+    for (const photo_api_t *api : apis) {
+        std::vector<std::string> seen;
+        for (int code = 0; code >= PHOTO_ERR_VALUE; code--) {
+            const std::string text = api->error_text(code);
+            EXPECT_FALSE(text.empty()) << code;
+            EXPECT_EQ(text.find('\n'), std::string::npos) << code;
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0) << code << ": " << text;
+            seen.push_back(text);
+        }
+        for (int unknown : {1, -9, INT_MIN})
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), std::string(api->error_text(unknown))), 0);
+    }
+}
+
+} // namespace
