@@ -5,28 +5,44 @@
 //   usage: photo2bmp <photo file> <BMP file>
 //
 // Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include <sys/stat.h>
 
+#include <kestrow/photo_file.h>
+
 #include "bmp_output.h"
-#include "photo_decode.h"
-#include "photo_headers.h"
 #include "cli_support.h"
 #include "stream_read.h"
 
 namespace {
 
-constexpr uint32_t max_side = 4096;
-
 struct photo_t {
-    uint32_t width;
-    uint32_t height;
-    unsigned value_bytes;  // 1 (6-bit) or 2 (16-bit)
-    uint8_t *values;       // width x height values, low byte first
+    photo_file_t file;  // open on `bytes`
+    uint8_t *bytes;     // the whole photo file
 };
+
+// The photo file reader's read function over a stream.
+int stream_read_at(void *context, uint32_t offset, void *dst, uint32_t n)
+{
+    FILE *in = static_cast<FILE *>(context);
+    return fseek(in, static_cast<long>(offset), SEEK_SET) == 0 && fread(dst, n, 1, in) == 1 ? 0 : -1;
+}
+
+// Says why the reader refused to open the file; `size` is its length.
+void report_refusal(const char *name, const photo_file_t *p, int rc, long long size)
+{
+    if (rc == PHOTO_ERR_DIMENSIONS)
+        fprintf(stderr, "%s is not a photo file: it is %u x %u pixels.\n", name, p->width, p->height);
+    else if (rc == PHOTO_ERR_LENGTH)
+        fprintf(stderr, "%s is not a photo file: %lld bytes of values fit neither 6-bit nor 16-bit colour at %u x %u.\n",
+                name, size - 4, p->width, p->height);
+    else
+        fprintf(stderr, "%s is not a photo file: it is shorter than its 4-byte header.\n", name);
+}
 
 // Reads and checks the whole photo file. Returns 1, or 0 after one message.
 int photo_read(const char *name, FILE *in, photo_t *photo)
@@ -41,59 +57,54 @@ int photo_read(const char *name, FILE *in, photo_t *photo)
         fprintf(stderr, "%s is not a photo file: it is not a regular file.\n", name);
         return 0;
     }
-    uint8_t header[photo_header_bytes];
-    if (st.st_size < 4 || fread(header, sizeof header, 1, in) != 1) {
-        fprintf(stderr, "%s is not a photo file: it is shorter than its 4-byte header.\n", name);
-        return 0;
-    }
-    photo->width = static_cast<uint32_t>(header[0] | header[1] << 8);
-    photo->height = static_cast<uint32_t>(header[2] | header[3] << 8);
-    if (photo->width == 0 || photo->height == 0 || photo->width > max_side || photo->height > max_side) {
-        fprintf(stderr, "%s is not a photo file: it is %u x %u pixels.\n", name, photo->width, photo->height);
+    // The header and the size first, read through the stream, so that a
+    // refused file is never loaded. No photo file is near 4 GiB long.
+    const auto size = static_cast<uint32_t>(st.st_size > UINT32_MAX ? UINT32_MAX : st.st_size);
+    int rc = photo_open_reader(&photo->file, stream_read_at, in, size);
+    if (rc != 0) {
+        report_refusal(name, &photo->file, rc, st.st_size);
         return 0;
     }
 
-    const auto pixels = static_cast<long long>(photo->width) * photo->height;
-    const long long values_size = st.st_size - 4;
-    if (values_size != pixels && values_size != 2 * pixels) {
-        fprintf(stderr, "%s is not a photo file: %lld bytes of values fit neither 6-bit nor 16-bit colour at %u x %u.\n",
-                name, values_size, photo->width, photo->height);
-        return 0;
-    }
-    photo->value_bytes = values_size == pixels ? 1 : 2;
-
-    photo->values = static_cast<uint8_t *>(malloc(static_cast<size_t>(values_size)));
-    if (photo->values == nullptr || !stream_read_whole(photo->values, static_cast<size_t>(values_size), in)) {
+    photo->bytes = static_cast<uint8_t *>(malloc(size));
+    if (photo->bytes == nullptr || fseek(in, 0, SEEK_SET) != 0 || !stream_read_whole(photo->bytes, size, in)) {
         perror("allocate and read photo file");
-        free(photo->values);
+        free(photo->bytes);
         return 0;
     }
-
-    if (photo->value_bytes == 1)
-        for (long long i = 0; i < values_size; i++)
-            if (!vga6_value_valid(photo->values[i])) {
-                fprintf(stderr, "%s is not a photo file: byte %lld holds %u, which no 6-bit colour is.\n",
-                        name, i + 4, photo->values[i]);
-                free(photo->values);
-                return 0;
-            }
+    rc = photo_open_memory(&photo->file, photo->bytes, size);
+    uint32_t bad = 0;
+    if (rc == 0)
+        rc = photo_check_values(&photo->file, &bad);
+    if (rc == PHOTO_ERR_VALUE)
+        fprintf(stderr, "%s is not a photo file: byte %u holds %u, which no 6-bit colour is.\n", name, bad,
+                photo->bytes[bad]);
+    else if (rc != 0)
+        report_refusal(name, &photo->file, rc, st.st_size);
+    if (rc != 0) {
+        free(photo->bytes);
+        return 0;
+    }
     return 1;
 }
 
-// Writes the BMP a row at a time. Returns 1, or 0 after one message.
-int bmp_write(FILE *out, const photo_t *photo)
+// Writes the BMP a row at a time, bottom row first as BMPs store them.
+// Returns 1, or 0 after one message.
+int bmp_write(FILE *out, const photo_file_t *photo)
 {
     if (!bmp_output_header(out, photo->width, photo->height))
         return 0;
-    uint8_t row[max_side * 3];
-    const uint8_t *v = photo->values;
-    for (uint32_t y = 0; y < photo->height; y++) {
-        for (uint32_t x = 0; x < photo->width; x++, v += photo->value_bytes) {
-            const rgb8_t c = photo->value_bytes == 1 ? vga6_to_rgb(v[0])
-                                                     : vga16_to_rgb(static_cast<uint16_t>(v[0] | v[1] << 8));
-            row[3 * x] = c.blue;
-            row[3 * x + 1] = c.green;
-            row[3 * x + 2] = c.red;
+    uint8_t row[PHOTO_MAX_SIDE * 3];
+    for (uint32_t y = photo->height; y-- > 0;) {
+        const int rc = photo_read_rows(photo, y, 1, PHOTO_RGB888, row);
+        if (rc != 0) {
+            fprintf(stderr, "read photo file: %s\n", photo_error_text(rc));
+            return 0;
+        }
+        for (uint32_t x = 0; x < photo->width; x++) {
+            const uint8_t red = row[3 * x];
+            row[3 * x] = row[3 * x + 2];
+            row[3 * x + 2] = red;
         }
         if (!bmp_output_row(out, row, photo->width))
             return 0;
@@ -134,15 +145,15 @@ int main(int argc, char **argv)
     FILE *out = fopen(out_name, "wb");
     if (out == nullptr) {
         perror("open BMP file");
-        free(photo.values);
+        free(photo.bytes);
         return 2;
     }
 
-    int written = bmp_write(out, &photo);
+    int written = bmp_write(out, &photo.file);
     if (fclose(out) != 0) {
         perror("close BMP file");
         written = 0;
     }
-    free(photo.values);
+    free(photo.bytes);
     return written ? 0 : 3;
 }

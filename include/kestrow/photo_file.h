@@ -122,19 +122,22 @@ static inline int photo_value6_valid(uint8_t v)
     return (v < 0x40 && v != 0x3C) || v == 0x40;
 }
 
+/* Channels widened to 8 bits: 2 bits times 85; 5 and 6 bits repeat their
+ * top bits below them (31 -> 255). */
+static inline uint8_t photo_widen2(unsigned v) { return (uint8_t)(v * 85u); }
+static inline uint8_t photo_widen5(unsigned v) { return (uint8_t)(v << 3 | v >> 2); }
+static inline uint8_t photo_widen6(unsigned v) { return (uint8_t)(v << 2 | v >> 4); }
+
 /* 0x40 is the display's code for pure yellow, 00RRGGBB = 0x3C. */
 static inline photo_rgb_t photo_value6_rgb(uint8_t v)
 {
     const unsigned c = v == 0x40 ? 0x3Cu : v;
     photo_rgb_t rgb;
-    rgb.red = (uint8_t)((c >> 4 & 3u) * 85u);
-    rgb.green = (uint8_t)((c >> 2 & 3u) * 85u);
-    rgb.blue = (uint8_t)((c & 3u) * 85u);
+    rgb.red = photo_widen2(c >> 4 & 3u);
+    rgb.green = photo_widen2(c >> 2 & 3u);
+    rgb.blue = photo_widen2(c & 3u);
     return rgb;
 }
-
-static inline uint8_t photo_widen5(unsigned v) { return (uint8_t)(v << 3 | v >> 2); }
-static inline uint8_t photo_widen6(unsigned v) { return (uint8_t)(v << 2 | v >> 4); }
 
 static inline photo_rgb_t photo_value16_rgb(uint16_t v)
 {
