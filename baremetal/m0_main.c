@@ -1,0 +1,41 @@
+/* The reader on a Cortex-M0 (the micro:bit's nRF51822, under
+ * qemu-system-arm -M microbit): both photo files, embedded in flash at odd
+ * addresses, read in every format into buffers at odd addresses. Prints
+ * through semihosting what the host prints for the same files; a fault
+ * (an unaligned access, which this core refuses) ends the run as failed. */
+#include <stdint.h>
+
+#include "photo16_size.h"
+#include "photo6_size.h"
+#include "reader_digests.h"
+#include "semihost.h"
+
+/* The photo files, as `xxd -i` writes their bytes, each one byte into a
+ * word-aligned block so that the file itself starts at an odd address. */
+static const struct __attribute__((packed, aligned(4))) {
+    uint8_t pad;
+    uint8_t bytes[PHOTO6_SIZE];
+} photo6 = {0, {
+#include "photo6.inc"
+}};
+
+static const struct __attribute__((packed, aligned(4))) {
+    uint8_t pad;
+    uint8_t bytes[PHOTO16_SIZE];
+} photo16 = {0, {
+#include "photo16.inc"
+}};
+
+static void emit(const char *line) { semihost_write0(line); }
+
+int main(void)
+{
+    if (((uintptr_t)photo6.bytes & 1u) == 0 || ((uintptr_t)photo16.bytes & 1u) == 0) {
+        semihost_write0("the photo files are not at odd addresses\n");
+        return 1;
+    }
+    if (digest_photo("photo6", photo6.bytes, PHOTO6_SIZE, emit) != 0 ||
+        digest_photo("photo16", photo16.bytes, PHOTO16_SIZE, emit) != 0)
+        return 1;
+    return 0;
+}

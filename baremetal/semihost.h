@@ -1,0 +1,28 @@
+/* The two semihosting calls the test image needs (ARM's semihosting
+ * interface, a BKPT 0xAB on M-profile cores). */
+#ifndef KESTROW_SEMIHOST_H
+#define KESTROW_SEMIHOST_H
+
+#include <stdint.h>
+
+static inline uintptr_t semihost_call(uintptr_t op, uintptr_t arg)
+{
+    register uintptr_t r0 __asm__("r0") = op;
+    register uintptr_t r1 __asm__("r1") = arg;
+    __asm__ volatile("bkpt 0xab" : "+r"(r0) : "r"(r1) : "memory");
+    return r0;
+}
+
+/* SYS_WRITE0: a NUL-terminated string to the debugger's console. */
+static inline void semihost_write0(const char *s) { semihost_call(0x04, (uintptr_t)s); }
+
+/* SYS_EXIT: ADP_Stopped_ApplicationExit makes qemu exit 0, any other
+ * reason (here ADP_Stopped_RunTimeErrorUnknown) exits 1. */
+static inline void semihost_exit(int success)
+{
+    semihost_call(0x18, success ? 0x20026u : 0x20023u);
+    for (;;) {
+    }
+}
+
+#endif
