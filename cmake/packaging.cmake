@@ -48,23 +48,44 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrow)
 set(CPACK_PACKAGE_CONTACT "${KESTROW_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KESTROW_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert 24-bit BMPs into 6-bit and 16-bit photo files")
-# The extended description, in lines of at most 80 columns as Debian
-# wants; CPack puts the summary above it.
-set(CPACK_PACKAGE_DESCRIPTION
-"kestrow and kestrow16 convert uncompressed 24-bit BMP pictures into photo
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_STRIP_FILES ON)
+
+# Two packages, as Debian splits a program from what other software builds
+# against: kestrow (the programs) and kestrow-dev (the reader's header, for
+# every architecture alike).
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL programs dev)
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME kestrow)
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME kestrow-dev)
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS kestrow)
+# The summary, then the extended description in lines of at most 80
+# columns as Debian wants.
+# Each package has its own summary: the first line of its description.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
+set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
+"convert 24-bit BMPs into 6-bit and 16-bit photo files
+kestrow and kestrow16 convert uncompressed 24-bit BMP pictures into photo
 files for a display with 6-bit or 16-bit 5:6:5 colour. photo2bmp shows a
 photo file as the display would, as a BMP; bmpdither and bmpdither16
 dither a photograph onto the display's colours in linear light first.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_STRIP_FILES ON)
-# The dependency is read off the programs themselves by dpkg-shlibdeps; the
-# project config below refuses to package without it rather than write a
-# package that depends on nothing.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_DEV_DESCRIPTION
+"read kestrow photo files in firmware and programs
+photo_file.h is a single-header C99 (and C++) reader of the photo files
+kestrow and kestrow16 write. It gives rows top first in the pixel formats
+panels and framebuffers take (RGB565 either byte order, RGB332, RGB888,
+XRGB8888), from memory or through a read function, without heap, stdio,
+floating point or unaligned access. With a pkg-config file and a CMake
+package (find_package(kestrow), target kestrow::photo_file).")
+# The programs' dependency is read off them by dpkg-shlibdeps; the project
+# config below refuses to package without it rather than write a package
+# that depends on nothing.
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_checks.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack_post_check.cmake)
 include(CPack)

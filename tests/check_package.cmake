@@ -1,6 +1,7 @@
-# Builds the .deb and checks what it holds and what it depends on; with
-# LINTIAN set, also that lintian finds nothing to report at warning level
-# or above. Expects BUILD_DIR and WORK.
+# Builds the two .debs, kestrow (the programs) and kestrow-dev (the
+# reader's header, for all architectures), and checks what they hold and
+# what they depend on; with LINTIAN set, also that lintian finds nothing to
+# report at warning level or above in either. Expects BUILD_DIR and WORK.
 include(${CMAKE_CURRENT_LIST_DIR}/installed_files.cmake)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -9,11 +10,26 @@ execute_process(COMMAND cpack -G DEB -B ${WORK} --config ${BUILD_DIR}/CPackConfi
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cpack failed:\n${out}")
 endif()
-file(GLOB debs ${WORK}/*.deb)
+file(GLOB debs ${WORK}/kestrow_*.deb)
+file(GLOB dev_debs ${WORK}/kestrow-dev_*_all.deb)
+file(GLOB all_debs ${WORK}/*.deb)
 list(LENGTH debs count)
-if(NOT count EQUAL 1)
-  message(FATAL_ERROR "expected one .deb, found: ${debs}")
+list(LENGTH dev_debs dev_count)
+list(LENGTH all_debs all_count)
+if(NOT count EQUAL 1 OR NOT dev_count EQUAL 1 OR NOT all_count EQUAL 2)
+  message(FATAL_ERROR "expected kestrow_*.deb and kestrow-dev_*_all.deb, found: ${all_debs}")
 endif()
+
+execute_process(COMMAND dpkg-deb -c ${dev_debs} OUTPUT_VARIABLE dev_contents RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "dpkg-deb -c failed")
+endif()
+foreach(f IN LISTS installed_dev_files)
+  string(FIND "${dev_contents}" " ./usr/${f}\n" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "usr/${f} missing from kestrow-dev:\n${dev_contents}")
+  endif()
+endforeach()
 
 execute_process(COMMAND dpkg-deb -c ${debs} OUTPUT_VARIABLE contents RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -50,7 +66,7 @@ endif()
 message(STATUS "${debs}: Depends: ${depends}")
 
 if(LINTIAN)
-  execute_process(COMMAND ${LINTIAN} --fail-on error,warning ${debs}
+  execute_process(COMMAND ${LINTIAN} --fail-on error,warning ${debs} ${dev_debs}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE report ERROR_VARIABLE report)
   # lintian's only other remark here is that it runs as root, under CI.
   string(REGEX REPLACE "running with root privileges is not recommended!\n?" "" report "${report}")

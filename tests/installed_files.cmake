@@ -7,3 +7,8 @@ endforeach()
 list(APPEND installed_files share/doc/kestrow/copyright share/doc/kestrow/changelog.gz)
 # Pages that are links to the page describing both programs of a pair.
 set(installed_man_links kestrow16.1.gz=kestrow.1.gz bmpdither16.1.gz=bmpdither.1.gz)
+# What the header package, kestrow-dev, puts below the prefix.
+set(installed_dev_files include/kestrow/photo_file.h share/pkgconfig/kestrow.pc
+    share/cmake/kestrow/kestrow-config.cmake share/cmake/kestrow/kestrow-config-version.cmake
+    share/cmake/kestrow/kestrow-targets.cmake share/doc/kestrow-dev/copyright
+    share/doc/kestrow-dev/changelog.gz)
