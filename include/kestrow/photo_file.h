@@ -35,10 +35,12 @@
  * on the stack (64 unless defined before the include; even, at least 2).
  *
  * What it does not do: allocate, use stdio or floating point, keep state
- * of its own, or divide. Every access is a byte access, so the file's
- * bytes and the caller's buffer may sit at any address, also on cores
- * that fault on unaligned loads. An open photo_file_t is only read, so
- * several tasks may read one at once.
+ * of its own, or divide. The file's bytes and the caller's buffer are only
+ * reached through byte pointers (and memcpy of 2 or 4 bytes, which a
+ * compiler makes byte accesses on cores that need them), never through a
+ * wider pointer, so both may sit at any address, also on cores that fault
+ * on unaligned loads. An open photo_file_t is only read, so several tasks
+ * may read one at once.
  *
  * Every function returns 0 on success or a negative PHOTO_ERR_ code.
  * A read that fails may have written part of dst.
@@ -48,6 +50,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 #ifdef __cplusplus
 #if defined(__GNUC__) || defined(__clang__) || defined(_MSC_VER)
@@ -212,12 +215,38 @@ static inline int photo_run6(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, p
     return 0;
 }
 
+/* Moves of one 16- or 32-bit little-endian value at any address. memcpy of
+ * a fixed size is what compilers turn into byte accesses on cores that need
+ * them and into one load or store where unaligned access is allowed; the
+ * byte order test folds to a constant. */
+static inline int photo_host_little_endian(void)
+{
+    const uint16_t one = 1;
+    uint8_t first;
+    memcpy(&first, &one, 1);
+    return first == 1;
+}
+
+static inline uint32_t photo_load16le(const uint8_t *p)
+{
+    uint16_t v;
+    memcpy(&v, p, 2);
+    return photo_host_little_endian() ? v : (uint32_t)(v >> 8 | (v & 0xFFu) << 8);
+}
+
+static inline void photo_store32le(uint8_t *p, uint32_t v)
+{
+    if (!photo_host_little_endian())
+        v = v >> 24 | (v >> 8 & 0xFF00u) | (v & 0xFF00u) << 8 | v << 24;
+    memcpy(p, &v, 4);
+}
+
 /* The formats a panel is fed from a 16-bit file, each a loop of its own so
  * that a compiler can vectorise it. */
 static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, photo_format_t format,
                               uint8_t *PHOTO_FILE_RESTRICT d)
 {
-    uint32_t i;
+    size_t i; /* not uint32_t: 4 * i must not wrap, or loops do not vectorise */
     switch (format) {
     case PHOTO_AS_STORED:
     case PHOTO_RGB565_LE:
@@ -232,12 +261,11 @@ static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, 
         return 0;
     case PHOTO_XRGB8888:
         for (i = 0; i < n; i++) {
-            const unsigned lo = s[2 * i], hi = s[2 * i + 1];
-            const unsigned b5 = lo & 31u, g6 = (hi & 7u) << 3 | lo >> 5, r5 = hi >> 3;
-            d[4 * i] = (uint8_t)(b5 << 3 | b5 >> 2);
-            d[4 * i + 1] = (uint8_t)(g6 << 2 | g6 >> 4);
-            d[4 * i + 2] = (uint8_t)(r5 << 3 | r5 >> 2);
-            d[4 * i + 3] = 0xFF;
+            /* Each channel widened in place: 0xFF, then r5 r5[4:2], g6
+             * g6[5:4], b5 b5[4:2] from bit 23 down. */
+            const uint32_t v = photo_load16le(s + 2 * i);
+            photo_store32le(d + 4 * i, 0xFF000000u | (v & 0xF800u) << 8 | (v & 0xE000u) << 3 | (v & 0x07E0u) << 5 |
+                                           (v & 0x0600u) >> 1 | (v & 0x001Fu) << 3 | (v & 0x001Cu) >> 2);
         }
         return 0;
     case PHOTO_RGB332:
