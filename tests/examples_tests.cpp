@@ -1,0 +1,161 @@
+// The README's ways of showing a photo file: the SPI panel loop on the
+// picture embedded with xxd -i, the framebuffer viewer's drawing on screens
+// in memory, and the shell recipes. Each is checked against the photo
+// file's own bytes: rows reversed, values as the display shows them.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "examples.h"
+#include "process_support.h"
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+bytes panel_bytes;
+
+uint32_t le16(const bytes &b, size_t at) { return b.at(at) | b.at(at + 1) << 8; }
+
+// The 16-bit value of display pixel (x, y): the top row is stored last.
+uint32_t value16(const bytes &file, uint32_t x, uint32_t y)
+{
+    const uint32_t w = le16(file, 0), h = le16(file, 2);
+    return le16(file, 4 + 2 * (size_t{h - 1 - y} * w + x));
+}
+
+// A 16-bit file's values top row first, high byte first: what an SPI panel
+// must be sent.
+bytes top_first_high_byte_first(const bytes &file)
+{
+    bytes out;
+    for (uint32_t y = 0; y < le16(file, 2); y++)
+        for (uint32_t x = 0; x < le16(file, 0); x++) {
+            const uint32_t v = value16(file, x, y);
+            out.push_back(uint8_t(v >> 8));
+            out.push_back(uint8_t(v));
+        }
+    return out;
+}
+
+} // namespace
+
+extern "C" void panel_write(const uint8_t *buf, uint32_t n) { panel_bytes.insert(panel_bytes.end(), buf, buf + n); }
+
+namespace {
+
+TEST(Examples, TheFlashPictureReachesThePanelTopRowFirstHighByteFirst)
+{
+    panel_bytes.clear();
+    ASSERT_EQ(show_flash_picture(), 0);
+    const bytes file = read_file(KESTROW_EXAMPLE_PICTURE);
+    ASSERT_EQ(le16(file, 0), 97u);  // wider than the loop's 64-pixel pieces
+    EXPECT_EQ(panel_bytes, top_first_high_byte_first(file));
+}
+
+TEST(Examples, SixBitPicturesReachThePanelAsTheDisplayShowsThem)
+{
+    // 2 x 1, stored: yellow (0x40), then blue; 1 x 2 stored bottom first.
+    const struct {
+        bytes file;
+        bytes sent;
+    } cases[] = {
+        {{2, 0, 1, 0, 0x40, 0x03}, {0xFF, 0xE0, 0x00, 0x1F}},
+        {{1, 0, 2, 0, 0x30, 0x0C}, {0x07, 0xE0, 0xF8, 0x00}},
+    };
+    for (const auto &c : cases) {
+        photo_file_t photo;
+        ASSERT_EQ(photo_open_memory(&photo, c.file.data(), c.file.size()), 0);
+        panel_bytes.clear();
+        ASSERT_EQ(panel_show(&photo), 0);
+        EXPECT_EQ(panel_bytes, c.sent);
+    }
+}
+
+TEST(Examples, TheViewerCentresOrClipsAndKeepsToTheScreen)
+{
+    const bytes file = read_file(KESTROW_EXAMPLE_PICTURE);  // 97 x 65, 16-bit
+    photo_file_t photo;
+    ASSERT_EQ(photo_open_memory(&photo, file.data(), file.size()), 0);
+    const struct {
+        uint32_t width, height, line_length, bits;
+    } screens[] = {
+        {50, 40, 50 * 2 + 6, 16},   // smaller: the middle, rows with padding
+        {200, 100, 200 * 4, 32},    // larger: centred on black
+        {97, 65, 97 * 2, 16},       // exactly the picture
+        {120, 30, 120 * 4 + 4, 32}, // wider but lower
+    };
+    for (const auto &s : screens) {
+        SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << " " << s.bits << " bits");
+        // One row of guard below the screen, and the padding, must survive.
+        bytes memory(size_t{s.line_length} * (s.height + 1), 0xEE);
+        const fbview_screen_t screen = {memory.data(), s.width, s.height, s.line_length, s.bits};
+        ASSERT_EQ(fbview_draw(&photo, &screen), 0);
+        const uint32_t w = std::min(97u, s.width), h = std::min(65u, s.height);
+        const uint32_t px = s.bits / 8;
+        for (uint32_t y = 0; y <= s.height; y++)
+            for (uint32_t at = 0; at < s.line_length; at += px) {
+                const uint32_t x = at / px;
+                const uint8_t *p = &memory[size_t{y} * s.line_length + at];
+                uint32_t got = 0, want;
+                for (uint32_t k = 0; k < px; k++)
+                    got |= uint32_t(p[k]) << (8 * k);
+                if (y == s.height || x >= s.width) {
+                    want = px == 2 ? 0xEEEEu : 0xEEEEEEEEu;
+                } else if (x < (s.width - w) / 2 || x >= (s.width - w) / 2 + w || y < (s.height - h) / 2 ||
+                           y >= (s.height - h) / 2 + h) {
+                    want = 0;
+                } else {
+                    const uint32_t v = value16(file, x - (s.width - w) / 2 + (97 - w) / 2,
+                                               y - (s.height - h) / 2 + (65 - h) / 2);
+                    const uint32_t r = v >> 11, g = v >> 5 & 63, b = v & 31;
+                    want = px == 2 ? v
+                                   : 0xFF000000u | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+                }
+                ASSERT_EQ(got, want) << "at " << x << "," << y;
+            }
+    }
+    bytes memory(64);
+    const fbview_screen_t eight_bits = {memory.data(), 8, 8, 8, 8};
+    EXPECT_EQ(fbview_draw(&photo, &eight_bits), PHOTO_ERR_FORMAT);
+}
+
+// The README's recipes for those who write no C, run as written.
+const char *const recipe16 =
+    "w=$(od -An -tu2 -N2 --endian=little \"$1\" | tr -d ' ')\n"
+    "tail -c +5 \"$1\" | od -An -v -tx1 -w$((2 * w)) | tac | xxd -r -p | dd conv=swab status=none > \"$2\"\n";
+const char *const recipe6 =
+    "w=$(od -An -tu2 -N2 --endian=little \"$1\" | tr -d ' ')\n"
+    "tail -c +5 \"$1\" | od -An -v -tx1 -w$w | tac | xxd -r -p > \"$2\"\n";
+
+TEST(Examples, ShellRecipesGiveTheTopRowFirstAndSwapTheBytes)
+{
+    KESTROW_NEED(access("/usr/bin/xxd", X_OK) == 0, "xxd is not installed");
+    temp_dir dir;
+    const std::string in = dir / "in.photo", out = dir / "out.bin";
+    const bytes sample = read_file(KESTROW_EXAMPLE_PICTURE);
+    // The 16-bit sample, and a 6-bit file of 3 x 4 whose rows all differ.
+    bytes six = {3, 0, 4, 0};
+    for (uint8_t v = 0; v < 12; v++)
+        six.push_back(v == 5 ? 0x40 : v);
+    const bytes six_top_first = {9, 10, 11, 6, 7, 8, 3, 4, 0x40, 0, 1, 2};
+    const struct {
+        const char *recipe;
+        bytes file;
+        bytes expected;
+    } cases[] = {
+        {recipe16, sample, top_first_high_byte_first(sample)},
+        {recipe6, six, six_top_first},
+    };
+    for (const auto &c : cases) {
+        write_file(in, c.file);
+        const run_result r = run_program("/bin/sh", {"/bin/sh", "-c", c.recipe, "sh", in, out});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(read_file(out), c.expected);
+    }
+}
+
+} // namespace
