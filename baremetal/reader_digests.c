@@ -62,7 +62,9 @@ static void put_decimal(char *line, uint32_t *at, uint32_t v)
     line[*at] = '\0';
 }
 
-static const char *const format_names[] = {"as-stored", "rgb565le", "rgb565be", "rgb332", "rgb888", "xrgb8888"};
+static const char *const format_names[] = {"as-stored", "rgb565le", "rgb565be", "rgb332",
+                                           "rgb888",    "xrgb8888", "rgb222"};
+#define FORMAT_COUNT (sizeof format_names / sizeof format_names[0])
 
 /* Every row top first one at a time, then two rows at once, then a span
  * from the middle, each into a buffer at an odd address. */
@@ -124,7 +126,7 @@ int digest_photo(const char *label, const uint8_t *file, uint32_t size, digest_e
         put_decimal(line, &at, p.height);
         put_text(line, &at, p.value_bytes == 1 ? " 6-bit\n" : " 16-bit\n");
         emit(line);
-        for (f = 0; f < 6; f++) {
+        for (f = 0; f < FORMAT_COUNT; f++) {
             uint32_t digest = 0;
             at = 0;
             put_text(line, &at, "  ");

@@ -57,6 +57,13 @@ std::vector<rgb> bmp_pixels(const bytes &b, uint32_t w, uint32_t h)
     return px;
 }
 
+// The programs that show a photo file, and what each calls its output.
+struct photo_tool {
+    const char *path;
+    const char *output;  // "BMP file"
+};
+const photo_tool photo_tools[] = {{PHOTO2BMP_BIN, "BMP file"}, {PHOTO2MEM_BIN, "memory file"}};
+
 class Photo2bmp : public testing::Test {
 protected:
     temp_dir dir;
@@ -132,14 +139,15 @@ TEST_F(Photo2bmp, RefusesWhatNoConverterWrites)
         {"value 65", {1, 0, 1, 0, 65}, not_photo + "byte 4 holds 65, which no 6-bit colour is.\n"},
         {"value 255", {1, 0, 1, 0, 255}, not_photo + "byte 4 holds 255, which no 6-bit colour is.\n"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        write_file(photo, c.photo);
-        const run_result r = show(photo, bmp);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, c.message);
-        EXPECT_FALSE(file_exists(bmp));
-    }
+    for (const photo_tool &tool : photo_tools)
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(tool.path) + ": " + c.name);
+            write_file(photo, c.photo);
+            const run_result r = run_program(tool.path, {tool.path, photo, bmp});
+            EXPECT_EQ(r.status, 2);
+            EXPECT_EQ(r.err, c.message);
+            EXPECT_FALSE(file_exists(bmp));
+        }
 }
 
 TEST_F(Photo2bmp, ArgumentsFilesAndWriteFailures)
@@ -165,22 +173,25 @@ TEST_F(Photo2bmp, ArgumentsFilesAndWriteFailures)
         std::string message;
         std::function<void()> setup = {};
     };
-    const file_case cases[] = {
-        {{photo}, 2, std::string("usage: ") + PHOTO2BMP_BIN + " <photo file> <BMP file>\n"},
-        {{dir / "none.photo", bmp}, 2, std::string("open photo file: ") + strerror(ENOENT) + "\n"},
-        {{photo, dir / "no/out.bmp"}, 2, std::string("open BMP file: ") + strerror(ENOENT) + "\n"},
-        {{photo, link_name}, 2, photo + " and " + link_name + " are the same file.\n"},
-        {{photo, "/dev/full"}, 3, std::string("close BMP file: ") + strerror(ENOSPC) + "\n"},
-        {{dir.path, bmp}, 2, dir.path + " is not a photo file: it is not a regular file.\n"},
-        // A failed row write is reported once and ends the run.
-        {{big, bmp}, 3, std::string("write BMP file: ") + strerror(EFBIG) + "\n", file_size_limit},
-    };
-    for (const auto &c : cases) {
-        std::vector<std::string> argv = {PHOTO2BMP_BIN};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const run_result r = run_program(PHOTO2BMP_BIN, argv, c.setup);
-        EXPECT_EQ(r.status, c.status) << c.message;
-        EXPECT_EQ(r.err, c.message);
+    for (const photo_tool &tool : photo_tools) {
+        const std::string output = tool.output;
+        const file_case cases[] = {
+            {{photo}, 2, std::string("usage: ") + tool.path + " <photo file> <" + output + ">\n"},
+            {{dir / "none.photo", bmp}, 2, std::string("open photo file: ") + strerror(ENOENT) + "\n"},
+            {{photo, dir / "no/out.bmp"}, 2, "open " + output + ": " + strerror(ENOENT) + "\n"},
+            {{photo, link_name}, 2, photo + " and " + link_name + " are the same file.\n"},
+            {{photo, "/dev/full"}, 3, "close " + output + ": " + strerror(ENOSPC) + "\n"},
+            {{dir.path, bmp}, 2, dir.path + " is not a photo file: it is not a regular file.\n"},
+            // A failed row write is reported once and ends the run.
+            {{big, bmp}, 3, "write " + output + ": " + strerror(EFBIG) + "\n", file_size_limit},
+        };
+        for (const auto &c : cases) {
+            std::vector<std::string> argv = {tool.path};
+            argv.insert(argv.end(), c.args.begin(), c.args.end());
+            const run_result r = run_program(tool.path, argv, c.setup);
+            EXPECT_EQ(r.status, c.status) << c.message;
+            EXPECT_EQ(r.err, c.message);
+        }
     }
     EXPECT_EQ(read_file(photo), one_pixel);
 }
@@ -196,13 +207,15 @@ TEST_F(Photo2bmp, AllocationFailureIsReported)
     ASSERT_EQ(write(fd, header, 4), 4);
     ASSERT_EQ(ftruncate(fd, 4 + 2 * 4096 * 4096), 0);
     close(fd);
-    const run_result r = run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, photo, bmp}, [] {
-        const struct rlimit rl = {24u << 20, 24u << 20};
-        setrlimit(RLIMIT_AS, &rl);
-    });
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, std::string("allocate and read photo file: ") + strerror(ENOMEM) + "\n");
-    EXPECT_FALSE(file_exists(bmp));
+    for (const photo_tool &tool : photo_tools) {
+        const run_result r = run_program(tool.path, {tool.path, photo, bmp}, [] {
+            const struct rlimit rl = {24u << 20, 24u << 20};
+            setrlimit(RLIMIT_AS, &rl);
+        });
+        EXPECT_EQ(r.status, 2) << tool.path;
+        EXPECT_EQ(r.err, std::string("allocate and read photo file: ") + strerror(ENOMEM) + "\n");
+        EXPECT_FALSE(file_exists(bmp));
+    }
 }
 
 TEST_F(Photo2bmp, AFileEndingEarlySaysSo)
@@ -211,11 +224,54 @@ TEST_F(Photo2bmp, AFileEndingEarlySaysSo)
     // preloaded into the program reports one byte more than there is.
     KESTROW_SKIP_UNDER_SANITIZER("a preloaded library");
     write_file(photo, {2, 0, 1, 0, 0x30});
-    const run_result r = run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, photo, bmp},
-                                     [] { preload_in_child(FSTAT_ONE_MORE_LIB); });
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, std::string("allocate and read photo file: ") + strerror(ENODATA) + "\n");
-    EXPECT_FALSE(file_exists(bmp));
+    for (const photo_tool &tool : photo_tools) {
+        const run_result r =
+            run_program(tool.path, {tool.path, photo, bmp}, [] { preload_in_child(FSTAT_ONE_MORE_LIB); });
+        EXPECT_EQ(r.status, 2) << tool.path;
+        EXPECT_EQ(r.err, std::string("allocate and read photo file: ") + strerror(ENODATA) + "\n");
+        EXPECT_FALSE(file_exists(bmp));
+    }
+}
+
+TEST_F(Photo2bmp, Photo2memWritesTheTopRowFirstAsThePinsShowIt)
+{
+    const std::string mem = dir / "out.mem";
+    const std::string made_by = std::string("// made by: photo2mem ") + photo + " " + mem + "\n";
+    const struct {
+        const char *name;
+        bytes photo;
+        std::string image;
+    } cases[] = {
+        // 3 x 2, stored bottom row first: yellow (0x40), red, white; then
+        // grey, black, blue.
+        {"6-bit", {3, 0, 2, 0, 0x40, 0x30, 0x3F, 0x15, 0x00, 0x03},
+         "// photo2mem: a $readmemh image of a photo file\n"
+         "// width 3, height 2\n"
+         "// encoding 6-bit, as RGB222 pins: RR GG BB in bits 5..0 (the display's 0x40 as 0x3C)\n"
+         "// depth 6 words of 6 bits, 2 hex digits a line\n"
+         "// address y * 3 + x, y = 0 the top row as shown\n" +
+             made_by + "15\n00\n03\n3c\n30\n3f\n"},
+        {"16-bit", {1, 0, 2, 0, 0xE0, 0xFF, 0x21, 0x08},
+         "// photo2mem: a $readmemh image of a photo file\n"
+         "// width 1, height 2\n"
+         "// encoding 16-bit 5:6:5: RRRRR GGGGGG BBBBB in bits 15..0\n"
+         "// depth 2 words of 16 bits, 4 hex digits a line\n"
+         "// address y * 1 + x, y = 0 the top row as shown\n" +
+             made_by + "0821\nffe0\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file(photo, c.photo);
+        const run_result r = run_program(PHOTO2MEM_BIN, {PHOTO2MEM_BIN, photo, mem});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(read_file_text(mem), c.image);
+    }
+    // A control character in a name cannot end a comment line early.
+    const std::string odd = dir / "a\nb.photo";
+    write_file(odd, {1, 0, 1, 0, 0x30});
+    ASSERT_EQ(run_program(PHOTO2MEM_BIN, {PHOTO2MEM_BIN, odd, mem}).status, 0);
+    EXPECT_NE(read_file_text(mem).find("a?b.photo " + mem + "\n30\n"), std::string::npos) << read_file_text(mem);
 }
 
 // What this build writes for the picture in GivesTheSameBytesEveryRun...,

@@ -2,6 +2,7 @@
 # KESTROW_TRIPLE, programs run under qemu-user with the target's libraries,
 # and packages labelled KESTROW_DEB_ARCH.
 set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_C_COMPILER ${KESTROW_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${KESTROW_TRIPLE}-g++)
 
 # Libraries and headers come from the target's root only; programs (cmake,

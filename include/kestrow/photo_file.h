@@ -86,7 +86,8 @@ typedef enum photo_format {
     PHOTO_RGB565_BE,  /* the same, high byte first, as SPI panels take it */
     PHOTO_RGB332,     /* RRRGGGBB, one byte */
     PHOTO_RGB888,     /* red, green, blue bytes */
-    PHOTO_XRGB8888    /* 0xFFRRGGBB low byte first: blue, green, red, 0xFF */
+    PHOTO_XRGB8888,   /* 0xFFRRGGBB low byte first: blue, green, red, 0xFF */
+    PHOTO_RGB222      /* 00RRGGBB as an RGB222 board's pins take it: yellow is 0x3C */
 } photo_format_t;
 
 enum photo_error {
@@ -159,7 +160,8 @@ static inline uint32_t photo_format_bytes(photo_format_t format, uint32_t value_
     case PHOTO_AS_STORED: return value_bytes;
     case PHOTO_RGB565_LE:
     case PHOTO_RGB565_BE: return 2;
-    case PHOTO_RGB332: return 1;
+    case PHOTO_RGB332:
+    case PHOTO_RGB222: return 1;
     case PHOTO_RGB888: return 3;
     case PHOTO_XRGB8888: return 4;
     }
@@ -181,6 +183,9 @@ static inline void photo_put_pixel(photo_rgb_t c, photo_format_t format, uint8_t
         break;
     case PHOTO_RGB332:
         d[0] = (uint8_t)((c.red & 0xE0u) | (c.green & 0xE0u) >> 3 | c.blue >> 6);
+        break;
+    case PHOTO_RGB222:
+        d[0] = (uint8_t)((c.red & 0xC0u) >> 2 | (c.green & 0xC0u) >> 4 | c.blue >> 6);
         break;
     case PHOTO_RGB888:
         d[0] = c.red, d[1] = c.green, d[2] = c.blue;
@@ -269,6 +274,7 @@ static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, 
         }
         return 0;
     case PHOTO_RGB332:
+    case PHOTO_RGB222:
     case PHOTO_RGB888: {
         const uint32_t step = photo_format_bytes(format, 2);
         for (i = 0; i < n; i++, d += step)

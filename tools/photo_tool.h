@@ -1,0 +1,23 @@
+// What the programs that show a photo file share: the command line
+// (`PROGRAM <photo file> <OUTPUT>`), the loading and checking of the photo
+// file with its messages, and the order of things: the output is opened only
+// once the photo file has been read and found good, so a refused input
+// leaves an existing output alone.
+//
+// Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
+#ifndef KESTROW_PHOTO_TOOL_H
+#define KESTROW_PHOTO_TOOL_H
+
+#include <cstdio>
+
+#include <kestrow/photo_file.h>
+
+// Writes the whole picture to `out`; returns 1, or 0 after one message.
+// `argv` is the command line, for outputs that record it.
+using photo_tool_write_fn = int (*)(FILE *out, const photo_file_t *photo, char **argv);
+
+// The whole run of such a program. `output` names what it writes, as the
+// usage line and the messages say it ("BMP file").
+int photo_tool_main(int argc, char **argv, const char *own_name, const char *output, photo_tool_write_fn write);
+
+#endif
