@@ -1,0 +1,31 @@
+// A photo2mem image of a 6-bit photo file on an RGB222 VGA output (two
+// resistor-DAC bits a channel, as on VGA Pmods and simple boards), centred
+// on black, 640 x 480 at 60 Hz from a 25.175 MHz clock. Every output is a
+// register of photo_vga.
+`default_nettype none
+
+module photo_vga_rgb222 #(
+    parameter WIDTH     = 160,
+    parameter HEIGHT    = 120,
+    parameter INIT_FILE = "picture.mem"
+) (
+    input  wire       clk,
+    input  wire       reset,
+    output wire [1:0] vga_r,
+    output wire [1:0] vga_g,
+    output wire [1:0] vga_b,
+    output wire       vga_hsync_n,
+    output wire       vga_vsync_n,
+    output wire       vga_de
+);
+    wire [5:0] value;
+    photo_vga #(.WIDTH(WIDTH), .HEIGHT(HEIGHT), .VALUE_BITS(6), .INIT_FILE(INIT_FILE)) core (
+        .clk(clk), .reset(reset), .value(value), .de(vga_de),
+        .hsync_n(vga_hsync_n), .vsync_n(vga_vsync_n)
+    );
+    assign vga_r = value[5:4];
+    assign vga_g = value[3:2];
+    assign vga_b = value[1:0];
+endmodule
+
+`default_nettype wire
