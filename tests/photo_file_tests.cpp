@@ -132,7 +132,8 @@ struct opened {
         if (s == source::memory) {
             storage.assign(file.size() + 8 + align, 0xEE);
             auto *at = storage.data() + (8 - reinterpret_cast<uintptr_t>(storage.data()) % 8) % 8 + align;
-            memcpy(at, file.data(), file.size());
+            if (!file.empty())
+                memcpy(at, file.data(), file.size());
             rc = api->open_memory(&photo, at, file.size());
         } else {
             rc = api->open_reader(&photo, reader_read, &reader, static_cast<uint32_t>(file.size()));
