@@ -17,6 +17,15 @@ bool same_file(FILE *f, const char *name)
     return same;
 }
 
+bool is_directory(FILE *f)
+{
+    const int saved_errno = errno;
+    struct stat st {};
+    const bool directory = fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode);
+    errno = saved_errno;
+    return directory;
+}
+
 const char *program_name(int argc, char **argv, const char *own_name)
 {
     return argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : own_name;

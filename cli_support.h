@@ -9,6 +9,9 @@
 // the same file. errno is left as it was.
 bool same_file(FILE *f, const char *name);
 
+// True when `f` is open on a directory. errno is left as it was.
+bool is_directory(FILE *f);
+
 // The name to show in the usage line: the one the program was invoked by,
 // or `own_name` when the argument vector is empty (which Linux passes on as
 // one empty name).

@@ -211,6 +211,21 @@ TEST(ReadBmpImageData, LoadsThePixelArrayFromItsOffset)
     }
 }
 
+TEST(ReadBmpImageData, PixelArraysAroundHugePageSizesLoadWhole)
+{
+    // 1365 pixels make rows of 4096 bytes: arrays of 2 MiB less a row, 2 MiB,
+    // 2 MiB and a row, 4, 5 and 6 MiB, each read into a buffer rounded for
+    // huge pages (a short one overflows, as ASan and valgrind would say).
+    for (uint32_t h : {511u, 512u, 513u, 1024u, 1280u, 1536u}) {
+        const bytes file = make_bmp(bmp_size(1365, h), random_pixels(size_t{1365} * h, h));
+        loaded r = load(file);
+        ASSERT_NE(r.data, nullptr) << r.err;
+        const size_t size = size_t{4096} * h;
+        EXPECT_EQ(memcmp(r.data, file.data() + (file.size() - size), size), 0) << "height " << h;
+        free(r.data);
+    }
+}
+
 TEST(ReadBmpImageData, OffsetZeroLoadsTheHeaderBytesAsPixels)
 {
     bmp_fields f = bmp_size(4, 4);  // 48 bytes of pixel array

@@ -108,7 +108,9 @@ TEST_F(Photo2bmp, RoundTripGivesTheSamePhotoFileInBothFormats)
     const std::string again = dir / "again.photo";
     for (const char *converter : {KESTROW_BIN, KESTROW16_BIN})
         for (uint32_t w : {1u, 2u, 3u, 4u, 5u, 15u, 16u, 17u, 31u, 100u, 4096u}) {
-            const uint32_t h = w == 4096 ? 3 : 7;
+            // 4096 x 7 is over 64 KiB of BMP: the high halves of its size
+            // fields count.
+            const uint32_t h = 7;
             SCOPED_TRACE(testing::Message() << converter << " " << w << " x " << h);
             write_file(original, make_bmp(bmp_size(w, h), random_pixels(size_t{w} * h, w * 31 + h)));
             ASSERT_EQ(run_program(converter, {converter, original, photo}).status, 0);
@@ -138,6 +140,10 @@ TEST_F(Photo2bmp, RefusesWhatNoConverterWrites)
         {"value 60", {2, 0, 1, 0, 7, 60}, not_photo + "byte 5 holds 60, which no 6-bit colour is.\n"},
         {"value 65", {1, 0, 1, 0, 65}, not_photo + "byte 4 holds 65, which no 6-bit colour is.\n"},
         {"value 255", {1, 0, 1, 0, 255}, not_photo + "byte 4 holds 255, which no 6-bit colour is.\n"},
+        // The names given the wrong way round: "BM" reads as width 19778.
+        {"a BMP", make_bmp(bmp_size(3, 2)), not_photo + "it looks like a BMP file (run kestrow or kestrow16 on it first).\n"},
+        {"width 19778 from other bytes", {0x42, 0x4D, 1, 0, 7}, not_photo + "it looks like a BMP file (run kestrow or kestrow16 on it first).\n"},
+        {"width 19779", {0x43, 0x4D, 1, 0, 7}, not_photo + "it is 19779 x 1 pixels.\n"},
     };
     for (const photo_tool &tool : photo_tools)
         for (const auto &c : cases) {
@@ -274,6 +280,21 @@ TEST_F(Photo2bmp, Photo2memWritesTheTopRowFirstAsThePinsShowIt)
     EXPECT_NE(read_file_text(mem).find("a?b.photo " + mem + "\n30\n"), std::string::npos) << read_file_text(mem);
 }
 
+TEST_F(Photo2bmp, AFailingFstatIsReported)
+{
+    KESTROW_SKIP_UNDER_SANITIZER("a preloaded library");
+    write_file(photo, {1, 0, 1, 0, 0x30});
+    for (const photo_tool &tool : photo_tools) {
+        const run_result r = run_program(tool.path, {tool.path, photo, bmp}, [] {
+            setenv("KESTROW_FSTAT", "fail", 1);
+            preload_in_child(FSTAT_ONE_MORE_LIB);
+        });
+        EXPECT_EQ(r.status, 2) << tool.path;
+        EXPECT_EQ(r.err, std::string("read photo file: ") + strerror(EIO) + "\n");
+        EXPECT_FALSE(file_exists(bmp));
+    }
+}
+
 // What this build writes for the picture in GivesTheSameBytesEveryRun...,
 // as an FNV-1a digest. A change to the dithering changes them, on purpose.
 constexpr uint64_t DITHER6_DIGEST = 0xac7b99b99a109545u;
@@ -343,7 +364,9 @@ TEST_P(Dither, WritesOnlyDisplayColoursThatSurviveTheRoundTripExactly)
 {
     const std::string photo = dir / "out.photo";
     const std::string shown = dir / "shown.bmp";
-    const std::pair<uint32_t, uint32_t> sizes[] = {{1, 1}, {2, 3}, {5, 4}, {17, 9}, {31, 2}, {333, 7}, {4096, 2}};
+    // The widest three reach the ends of the rows of carried error.
+    const std::pair<uint32_t, uint32_t> sizes[] = {{1, 1},  {2, 3},    {5, 4},    {17, 9},
+                                                   {31, 2}, {333, 7}, {4094, 2}, {4095, 3}, {4096, 2}};
     for (const auto &[w, h] : sizes)
         for (const bool random : {false, true}) {
             SCOPED_TRACE(testing::Message() << w << " x " << h << (random ? " random" : " gradient"));
@@ -411,6 +434,16 @@ TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
     const bytes kept = {'o', 'l', 'd'};
     const std::string link_name = dir / "link.bmp";
     ASSERT_EQ(symlink("in.bmp", link_name.c_str()), 0);
+    const std::string pictures = dir / "pictures";
+    ASSERT_EQ(mkdir(pictures.c_str(), 0755), 0);
+    // 64 rows of 12 KiB each: a limit of 100 000 bytes stops the writes in
+    // the ninth row.
+    const bytes big = make_bmp(bmp_size(4096, 64), random_pixels(4096 * 64, 3));
+    const auto file_size_limit = [] {
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit rl = {100000, 100000};
+        setrlimit(RLIMIT_FSIZE, &rl);
+    };
     const std::string p = GetParam().path;
     struct convention {
         const char *name;
@@ -430,6 +463,9 @@ TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
         {"truncated", truncated, {in, out}, 2, std::string("allocate and read image: ") + strerror(ENODATA) + "\n", true},
         {"output unopenable", good, {in, dir / "no/out.bmp"}, 2, std::string("open output file: ") + strerror(ENOENT) + "\n", true},
         {"full device", good, {in, "/dev/full"}, 3, std::string("close output file: ") + strerror(ENOSPC) + "\n", true},
+        {"a directory", good, {pictures, out}, 2, pictures + " is not a BMP file: it is a directory.\n", true},
+        // A failed row write is reported once and ends the run.
+        {"row write fails", big, {in, out}, 3, std::string("write BMP file: ") + strerror(EFBIG) + "\n", false, file_size_limit},
         // Only read, so a read-only BMP will do (tried as "nobody").
         {"read-only input", good, {in, out}, 0, "", false, drop_root},
     };
@@ -452,6 +488,39 @@ TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
             EXPECT_NE(read_file(out), kept);
         }
     }
+}
+
+TEST_P(Dither, AFailedStateAllocationIsReported)
+{
+    KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR("an address-space limit");
+    // The pixel array (3 MiB) is loaded first, the dither state (a few
+    // hundred KiB) after it. Between the least address space that loads
+    // the pixels and the least that also holds the state lies a limit at
+    // which the state alone fails: found by bisection, as it depends on how
+    // the program and its libraries are laid out.
+    write_file(in, make_bmp(bmp_size(1024, 1024)));
+    const std::string p = GetParam().path;
+    const auto run_under = [&](rlim_t limit) {
+        unlink(out.c_str());
+        return run_program(p, {p, in, out}, [limit] {
+            const struct rlimit rl = {limit, limit};
+            setrlimit(RLIMIT_AS, &rl);
+        });
+    };
+    const std::string image_fails = std::string("allocate and read image: ") + strerror(ENOMEM) + "\n";
+    // Past the pixel array: any run that did not fail before it.
+    const auto got_past_pixels = [&](const run_result &r) { return r.status == 0 || r.err != image_fails; };
+    rlim_t low = rlim_t{4} << 20, high = rlim_t{1} << 30;
+    ASSERT_FALSE(got_past_pixels(run_under(low))) << "the program runs in 4 MiB";
+    ASSERT_EQ(run_under(high).status, 0);
+    while (high - low > 4096) {
+        const rlim_t mid = low + (high - low) / 2;
+        (got_past_pixels(run_under(mid)) ? high : low) = mid;
+    }
+    const run_result r = run_under(high);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, std::string("allocate dither state: ") + strerror(ENOMEM) + "\n");
+    EXPECT_FALSE(file_exists(out)) << "the output is opened only after the state is had";
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, Dither, testing::ValuesIn(dither_tools),

@@ -56,12 +56,19 @@ std::vector<valgrind_case> cases()
         {"8-bit", KESTROW_BIN, [with](const temp_dir &d) { return bmp_and_output(d, with([](bmp_fields &f) { f.bits_per_pixel = 8; })); }, 2},
         {"bad image size", KESTROW_BIN, [with](const temp_dir &d) { return bmp_and_output(d, with([](bmp_fields &f) { f.img_size = 7; })); }, 2},
         {"truncated pixels", KESTROW_BIN, [truncated](const temp_dir &d) { return bmp_and_output(d, truncated); }, 2},
+        // Pixel arrays on either side of 2 MiB and up to 6 MiB: the huge-page
+        // rounding of their buffers.
+        {"2 MiB less a row", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(1365, 511))); }, 0},
+        {"2 MiB", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(1365, 512))); }, 0},
+        {"2 MiB and a row", KESTROW_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(1365, 513))); }, 0},
+        {"6 MiB", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(1365, 1536))); }, 0},
         {"full device", KESTROW_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(512, 512))); return std::vector<std::string>{d / "in.bmp", "/dev/full"}; }, 3},
         {"photo2bmp", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x30}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 0},
         {"photo2bmp refusal", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x3C}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 2},
         {"photo2bmp full device", PHOTO2BMP_BIN, [](const temp_dir &d) { bytes p(4 + 512 * 512, 0); p[1] = 2; p[3] = 2; write_file(d / "in.photo", p); return std::vector<std::string>{d / "in.photo", "/dev/full"}; }, 3},
         {"photo2bmp same file", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {1, 0, 1, 0, 0x30}); return std::vector<std::string>{d / "in.photo", d / "in.photo"}; }, 2},
         {"photo2bmp output unopenable", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {1, 0, 1, 0, 0x30}); return std::vector<std::string>{d / "in.photo", d / "no/out.bmp"}; }, 2},
+        {"photo2bmp ends early", PHOTO2BMP_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x30}); return std::vector<std::string>{d / "in.photo", d / "out.bmp"}; }, 2, [] { preload_in_child(FSTAT_ONE_MORE_LIB); }},
         {"photo2mem 6-bit", PHOTO2MEM_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x30}); return std::vector<std::string>{d / "in.photo", d / "out.mem"}; }, 0},
         {"photo2mem 16-bit", PHOTO2MEM_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {1, 0, 1, 0, 0x40, 0x30}); return std::vector<std::string>{d / "in.photo", d / "out.mem"}; }, 0},
         {"photo2mem refusal", PHOTO2MEM_BIN, [](const temp_dir &d) { write_file(d / "in.photo", {2, 0, 1, 0, 0x40, 0x3C}); return std::vector<std::string>{d / "in.photo", d / "out.mem"}; }, 2},
@@ -71,6 +78,7 @@ std::vector<valgrind_case> cases()
         {"bmpdither refusal", BMPDITHER_BIN, [truncated](const temp_dir &d) { return bmp_and_output(d, truncated); }, 2},
         {"bmpdither same file", BMPDITHER_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "in.bmp"}; }, 2},
         {"bmpdither output unopenable", BMPDITHER_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(1, 1))); return std::vector<std::string>{d / "in.bmp", d / "no/out"}; }, 2},
+        {"bmpdither, widest", BMPDITHER_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(4096, 2), random_pixels(8192, 5))); }, 0},
         {"bmpdither full device", BMPDITHER16_BIN, [](const temp_dir &d) { write_file(d / "in.bmp", make_bmp(bmp_size(512, 512))); return std::vector<std::string>{d / "in.bmp", "/dev/full"}; }, 3},
         {"file size limit", KESTROW16_BIN, [](const temp_dir &d) { return bmp_and_output(d, make_bmp(bmp_size(512, 512))); }, 3,
          [] {

@@ -64,6 +64,12 @@ int main(int argc, char **argv)
         fclose(in);
         return 2;
     }
+    // A directory opens for reading and then reads as nothing at all.
+    if (is_directory(in)) {
+        fprintf(stderr, "%s is not a BMP file: it is a directory.\n", in_name);
+        fclose(in);
+        return 2;
+    }
 
     bmp_header_t bmp_header;
     if (!bmp_header_check(in_name, in, &bmp_header)) {

@@ -26,7 +26,11 @@ int stream_read_at(void *context, uint32_t offset, void *dst, uint32_t n)
 // Says why the reader refused to open the file; `size` is its length.
 void report_refusal(const char *name, const photo_file_t *p, int rc, long long size)
 {
-    if (rc == PHOTO_ERR_DIMENSIONS)
+    // "BM" read as a width is 19778: a BMP given where a photo file belongs.
+    if (rc == PHOTO_ERR_DIMENSIONS && p->width == ('B' | 'M' << 8))
+        fprintf(stderr, "%s is not a photo file: it looks like a BMP file (run kestrow or kestrow16 on it first).\n",
+                name);
+    else if (rc == PHOTO_ERR_DIMENSIONS)
         fprintf(stderr, "%s is not a photo file: it is %u x %u pixels.\n", name, p->width, p->height);
     else if (rc == PHOTO_ERR_LENGTH)
         fprintf(stderr, "%s is not a photo file: %lld bytes of values fit neither 6-bit nor 16-bit colour at %u x %u.\n",
