@@ -18,7 +18,7 @@ using bytes = std::vector<uint8_t>;
 
 bytes panel_bytes;
 
-uint32_t le16(const bytes &b, size_t at) { return b.at(at) | b.at(at + 1) << 8; }
+uint32_t le16(const bytes &b, size_t at) { return b.at(at) | uint32_t{b.at(at + 1)} << 8; }
 
 // The 16-bit value of display pixel (x, y): the top row is stored last.
 uint32_t value16(const bytes &file, uint32_t x, uint32_t y)

@@ -48,7 +48,7 @@ bytes expected_pixel(const uint8_t *v, unsigned value_bytes, photo_format_t f)
         const unsigned c = v[0] == 0x40 ? 0x3C : v[0];
         r = (c >> 4 & 3) * 85, g = (c >> 2 & 3) * 85, b = (c & 3) * 85;
     } else {
-        const unsigned x = v[0] | v[1] << 8;
+        const unsigned x = v[0] | unsigned{v[1]} << 8;
         const unsigned r5 = x >> 11, g6 = x >> 5 & 63, b5 = x & 31;
         r = r5 << 3 | r5 >> 2, g = g6 << 2 | g6 >> 4, b = b5 << 3 | b5 >> 2;
     }
@@ -70,7 +70,7 @@ bytes expected_pixel(const uint8_t *v, unsigned value_bytes, photo_format_t f)
 bytes expected_window(const bytes &file, unsigned value_bytes, photo_format_t f, uint32_t x, uint32_t top,
                       uint32_t n, uint32_t count)
 {
-    const uint32_t w = file[0] | file[1] << 8, h = file[2] | file[3] << 8;
+    const uint32_t w = file[0] | uint32_t{file[1]} << 8, h = file[2] | uint32_t{file[3]} << 8;
     bytes out;
     for (uint32_t y = top; y < top + count; y++)
         for (uint32_t i = x; i < x + n; i++) {
@@ -180,7 +180,7 @@ TEST(PhotoFile, EveryFormatOfBothEncodingsFromBothSourcesAtAnyAddress)
             for (const auto &sz : sizes) {
                 const bytes file = make_photo(sz.w, sz.h, vb, sz.w * 7 + sz.h + vb);
                 for (source s : {source::memory, source::reader})
-                    for (size_t file_align : {0, 1, 3}) {
+                    for (size_t file_align : {size_t{0}, size_t{1}, size_t{3}}) {
                         if (s == source::reader && file_align != 0)
                             continue;
                         const opened o(api, file, s, file_align);
@@ -189,7 +189,7 @@ TEST(PhotoFile, EveryFormatOfBothEncodingsFromBothSourcesAtAnyAddress)
                         EXPECT_EQ(o.photo.height, sz.h);
                         EXPECT_EQ(o.photo.value_bytes, vb);
                         for (photo_format_t f : formats)
-                            for (size_t dst_align : {0, 1}) {
+                            for (size_t dst_align : {size_t{0}, size_t{1}}) {
                                 SCOPED_TRACE(trace(api, vb, s, f) + " " + std::to_string(sz.w) + "x" +
                                              std::to_string(sz.h) + " file+" + std::to_string(file_align) +
                                              " dst+" + std::to_string(dst_align));
