@@ -32,10 +32,9 @@ int write_dithered(FILE *out, const bmp_header_t *h, const uint8_t *img, dither_
     if (!bmp_output_header(out, h->img_width, h->img_height))
         return 0;
     const auto row_width = static_cast<size_t>(bmp_row_width(h));
-    uint8_t row[bmp_max_side * 3];
     for (uint32_t y = 0; y < h->img_height; y++) {
-        dither_row(d, y, img + row_width * y, row);
-        if (!bmp_output_row(out, row, h->img_width))
+        dither_row(d, y, img + row_width * y, d->out_row);
+        if (!bmp_output_row(out, d->out_row, h->img_width))
             return 0;
     }
     return 1;

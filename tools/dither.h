@@ -2,11 +2,21 @@
 //
 // Each channel is decoded from sRGB to linear light (a fixed table), the
 // error carried from earlier pixels is added, and the display level nearest
-// in linear light is chosen; what is left over is passed on with the
-// Floyd-Steinberg weights (7, 3, 5, 1 sixteenths), the scan running left to
-// right on even rows and right to left on odd ones. The display's colours
-// are every combination of its channel levels, so the nearest colour in
-// linear RGB is the nearest level of each channel on its own.
+// in linear light is chosen; what is left over is passed on to three
+// neighbours: 14/32 to the next pixel of the scan, 9/32 to the pixel below
+// and 9/32 to the one below and behind. The scan runs left to right on even
+// rows and right to left on odd ones. The display's colours are every
+// combination of its channel levels, so the nearest colour in linear RGB is
+// the nearest level of each channel on its own.
+//
+// Two limits keep the diffused error from turning into visible noise:
+//  - the carried error may move a value at most half a level step (the
+//    step around the value itself), so error piled up on one side of an
+//    edge does not spill far into the other;
+//  - where a pixel is nearly black (its brightest channel below 6% of the
+//    first level), only a share of its error is passed on, falling to none
+//    at black. There the first level would appear only as isolated dots,
+//    far apart, which the eye sees as noise rather than as a dark tone.
 //
 // Integers only, so every host writes the same bytes.
 #ifndef KESTROW_DITHER_H
@@ -17,23 +27,37 @@
 #include "bmp_input.h"
 #include "srgb_table.h"
 
-// The levels one channel of the display shows.
-struct dither_channel_t {
-    unsigned count;                                 // 4, 32 or 64
-    uint8_t shown[64];                              // as 8-bit sRGB, rising
-    int32_t linear[64];                             // the same in linear light
-    uint8_t nearest[srgb_linear_one + 1];           // level nearest to each linear value
+// What one channel needs to know about one 8-bit sRGB input value.
+struct dither_input_t {
+    int32_t linear;       // the value in linear light
+    int32_t low, high;    // carried error may move it within these (inclusive)
+    int32_t first;        // the lowest level a moved value can be nearest to
+    int32_t up1, up2;     // from up1 a value is nearest to first + 1, from up2 to first + 2
+    int32_t base;         // level first in linear light
+    int32_t rise1, rise2; // from there to level first + 1, and on to first + 2
 };
 
-// Everything one run needs: the levels of each channel and two rows of
-// carried error (three channels a pixel, in sixteenths, with a pixel of
-// margin at each end so the kernel never needs a bounds test).
+// The levels one channel of the display shows.
+struct dither_channel_t {
+    unsigned count;                 // 4, 32 or 64
+    uint8_t shown[64];              // as 8-bit sRGB, rising
+    int32_t linear[64];             // the same in linear light
+    dither_input_t input[256];      // by sRGB input value
+};
+
+// Everything one run needs: the levels of each channel, the share of error
+// passed on by a pixel's brightest channel, and two rows of error reaching
+// the pixels (three channels a pixel, in 8192nds of a linear step, a pixel
+// of margin at each end so the scan never needs a bounds test).
 struct dither_t {
     dither_channel_t blue, green, red;
+    int32_t keep_next[256];   // weight to the next pixel times the share kept,
+    int32_t keep_below[256];  // and to each pixel below; by a pixel's largest sRGB byte
     uint32_t width;
     int32_t *err_this;  // error reaching the row being dithered
     int32_t *err_next;  // error reaching the row after it
     int32_t err_rows[2][(bmp_max_side + 2) * 3];
+    uint8_t out_row[bmp_max_side * 3];  // a dithered row, for the caller to write out
 };
 
 // Sets up `d` for rows of `width` pixels (at most bmp_max_side) in the
@@ -42,7 +66,8 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width);
 
 // Dithers the next stored row: `bgr` holds width pixels as blue, green, red;
 // `out` receives the same number of pixels, each channel one of the display
-// levels. Rows must come in stored order, each once.
+// levels. `out` may be `bgr` itself. Rows must come in stored order, each
+// once.
 void dither_row(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out);
 
 #endif
