@@ -16,11 +16,17 @@ Ways compared, in each display format:
 Every result goes through the converter and photo2bmp, so what is measured
 is what the display shows.
 
-Then the time of a whole bmpdither run against the whole ImageMagick run on
-a 1920 x 1080 picture, interleaved rounds, medians.
+Pictures come in three sets: generated ones (smooth ramps and a star field),
+the photographs the dithering was tuned on, and pictures it was not tuned
+on. A cell is marked "worse than plain" or "> IM + 0.05" where it is.
+
+Then the time of whole runs, interleaved rounds, medians, on tmpfs: bmpdither
+against the converter on the same picture at 1920 x 1080 and 4096 x 4096,
+and against ImageMagick at 1920 x 1080.
 
 usage: bench/dither_quality.py [BUILD_DIR [ROUNDS]]
-(BUILD_DIR defaults to build/default; needs python3-skimage, python3-pil.)
+(BUILD_DIR defaults to build/default; needs python3-skimage, python3-scipy,
+python3-pil.)
 """
 import os
 import shutil
@@ -40,8 +46,28 @@ IM_6BIT = ["-colorspace", "RGB", "-dither", "FloydSteinberg", "-remap", "mpr:pal
 IM_16BIT = ["-ordered-dither", "o8x8,32,64,32", "-type", "truecolor"]
 
 
+def star_field(w=512, h=256):
+    """Sparse small bright points on near-black with a faint gradient: where
+    diffused error turns into isolated dots that read as noise."""
+    rng = np.random.default_rng(7)
+    x = np.linspace(0, 1, w)[None, :]
+    y = np.linspace(0, 1, h)[:, None]
+    sky = 0.0004 + 0.004 * x * (0.6 + 0.4 * y)
+    linear = sky[:, :, None] * np.array([0.8, 0.9, 1.3])
+    yy, xx = np.mgrid[0:h, 0:w]
+    for _ in range(180):
+        cx, cy = rng.uniform(0, w), rng.uniform(0, h)
+        radius = rng.uniform(0.4, 1.3)
+        brightness = rng.uniform(0.05, 1.0) ** 2
+        tint = np.array([1.0, rng.uniform(0.8, 1.0), rng.uniform(0.6, 1.2)])
+        spot = np.exp(-((xx - cx) ** 2 + (yy - cy) ** 2) / (2 * radius * radius))
+        linear += (brightness * spot)[:, :, None] * tint
+    return np.round(to_srgb(linear) * 255).astype(np.uint8)
+
+
 def generated_pictures():
-    """Smooth pictures, the hardest case for a few levels a channel."""
+    """Smooth pictures, the hardest case for a few levels a channel, and a
+    star field."""
     w, h = 512, 256
     x = np.linspace(0, 1, w)[None, :, None]
     y = np.linspace(0, 1, h)[:, None, None]
@@ -54,11 +80,25 @@ def generated_pictures():
                           np.broadcast_to(0.35 + 0.65 * (1 - y), (h, w, 1))], axis=2)
     hue = color.hsv2rgb(hsv)
     as8 = lambda a: np.round(np.clip(a, 0, 1) * 255).astype(np.uint8)
-    return [("gradient", as8(gradient)), ("grey ramp", as8(grey)), ("hue sweep", as8(hue))]
+    return [("gradient", as8(gradient)), ("grey ramp", as8(grey)), ("hue sweep", as8(hue)),
+            ("star field", star_field())]
 
 
 def photographs():
+    """The photographs the dithering's constants were chosen on."""
     return [(name, getattr(data, name)()) for name in ("astronaut", "chelsea", "coffee", "rocket")]
+
+
+def unseen_pictures():
+    """Pictures the constants were not chosen on: a real star field, a dark
+    retina, a stained slide, a colour wheel, grey photographs, a logo."""
+    grey = lambda a: np.repeat(a[:, :, None], 3, axis=2)
+    logo = data.logo().astype(np.float64)
+    on_white = logo[:, :, :3] * logo[:, :, 3:] / 255 + 255 * (1 - logo[:, :, 3:] / 255)
+    return [("hubble", data.hubble_deep_field()[::2, ::2]), ("retina", data.retina()[::3, ::3]),
+            ("stained slide", data.immunohistochemistry()), ("colour wheel", data.colorwheel()),
+            ("camera", grey(data.camera())), ("coins", grey(data.coins())),
+            ("logo", np.round(on_white).astype(np.uint8))]
 
 
 def to_linear(srgb8):
@@ -87,11 +127,19 @@ def run(cmd):
     return time.perf_counter() - start
 
 
+def im_command(bench, bits, src, out):
+    if bits == 6:
+        return [bench.convert, "hald:2", "-colorspace", "RGB", "-write", "mpr:pal", "+delete",
+                src] + IM_6BIT + ["BMP3:" + out]
+    return [bench.convert, src] + IM_16BIT + ["BMP3:" + out]
+
+
 class Bench:
     def __init__(self, build, work):
         self.build = build
         self.work = work
-        self.convert = shutil.which("convert")
+        # Debian's own, not a wrapper that may stand before it on the PATH.
+        self.convert = "/usr/bin/convert" if os.access("/usr/bin/convert", os.X_OK) else shutil.which("convert")
 
     def prog(self, name):
         return os.path.join(self.build, name)
@@ -113,12 +161,7 @@ class Bench:
             return src, 0.0
         if method == "bmpdither":
             return out, run([self.prog("bmpdither" if bits == 6 else "bmpdither16"), src, out])
-        if bits == 6:
-            cmd = [self.convert, "hald:2", "-colorspace", "RGB", "-write", "mpr:pal", "+delete",
-                   src] + IM_6BIT + ["BMP3:" + out]
-        else:
-            cmd = [self.convert, src] + IM_16BIT + ["BMP3:" + out]
-        return out, run(cmd)
+        return out, run(im_command(self, bits, src, out))
 
     def methods(self):
         return ["plain", "bmpdither"] + (["ImageMagick"] if self.convert else [])
@@ -133,36 +176,61 @@ def quality_table(bench, pictures):
             for name, pixels in pics:
                 src = bench.path("src.bmp")
                 Image.fromarray(pixels).save(src, "BMP")
-                cells = []
+                scores = {}
                 for method in bench.methods():
-                    reduced, seconds = bench.reduce(method, bits, src)
-                    score = mean_ciede2000(pixels, bench.shown(reduced, bits))
-                    means.setdefault((bits, kind, method), []).append(score)
-                    means.setdefault((bits, "all", method), []).append(score)
-                    cells.append(f"{score:.3f}" + (f" ({seconds * 1000:.0f} ms)" if seconds else ""))
+                    reduced, _ = bench.reduce(method, bits, src)
+                    scores[method] = mean_ciede2000(pixels, bench.shown(reduced, bits))
+                    means.setdefault((bits, kind, method), []).append(scores[method])
+                cells = [f"{scores[m]:.3f}" for m in bench.methods()]
+                ours = scores["bmpdither"]
+                if ours > scores["plain"]:
+                    cells[1] += " worse than plain"
+                if "ImageMagick" in scores and ours > scores["ImageMagick"] + 0.05:
+                    cells[1] += " > IM + 0.05"
                 print(f"| {bits}-bit | {name} | " + " | ".join(cells) + " |")
-        for kind in ("generated", "photographs", "all"):
+        for kind, _ in pictures:
             cells = [f"**{statistics.mean(means[(bits, kind, m)]):.3f}**" for m in bench.methods()]
             print(f"| {bits}-bit | mean, {kind} | " + " | ".join(cells) + " |")
+    if bench.convert:
+        print("\nbmpdither's mean against ImageMagick's, same run:\n")
+        for bits in (6, 16):
+            for kind, _ in pictures:
+                ours = statistics.mean(means[(bits, kind, "bmpdither")])
+                theirs = statistics.mean(means[(bits, kind, "ImageMagick")])
+                print(f"- {bits}-bit, {kind}: {ours / theirs:.3f}")
     return means
 
 
+def timed_rounds(commands, rounds):
+    """Medians in ms of whole runs, the commands interleaved in each round."""
+    times = {name: [] for name in commands}
+    for _ in range(rounds):
+        for name, cmd in commands.items():
+            times[name].append(run(cmd))
+    return {name: statistics.median(t) * 1000 for name, t in times.items()}
+
+
 def speed_table(bench, rounds):
-    """Whole process against whole process on a 1920 x 1080 photograph."""
-    big = Image.fromarray(data.astronaut()).resize((1920, 1080), Image.BICUBIC)
-    src = bench.path("big.bmp")
-    big.save(src, "BMP")
-    print("\n1920 x 1080, median of %d interleaved rounds:\n" % rounds)
-    print("| format | bmpdither ms | ImageMagick ms | ratio |")
-    print("|---|---|---|---|")
-    for bits in (6, 16):
-        times = {"bmpdither": [], "ImageMagick": []}
-        for _ in range(rounds):
-            for method in times:
-                times[method].append(bench.reduce(method, bits, src)[1])
-        ours = statistics.median(times["bmpdither"]) * 1000
-        theirs = statistics.median(times["ImageMagick"]) * 1000
-        print(f"| {bits}-bit | {ours:.1f} | {theirs:.1f} | {theirs / ours:.0f}x |")
+    """Whole process against whole process, on tmpfs where there is one."""
+    where = "/dev/shm" if os.path.isdir("/dev/shm") else bench.work
+    with tempfile.TemporaryDirectory(dir=where) as tmp:
+        print(f"\nWhole runs on {where}, median of {rounds} interleaved rounds (astronaut, scaled):\n")
+        print("| size | format | converter ms | bmpdither ms | ratio | ImageMagick ms |")
+        print("|---|---|---|---|---|---|")
+        for w, h in ((1920, 1080), (4096, 4096)):
+            src = os.path.join(tmp, "big.bmp")
+            out = os.path.join(tmp, "out")
+            Image.fromarray(data.astronaut()).resize((w, h), Image.BICUBIC).save(src, "BMP")
+            for bits in (6, 16):
+                suffix = "" if bits == 6 else "16"
+                commands = {"converter": [bench.prog("kestrow" + suffix), src, out],
+                            "bmpdither": [bench.prog("bmpdither" + suffix), src, out]}
+                if bench.convert and w == 1920:
+                    commands["ImageMagick"] = im_command(bench, bits, src, out + ".bmp")
+                t = timed_rounds(commands, rounds)
+                theirs = f"{t['ImageMagick']:.1f}" if "ImageMagick" in t else "-"
+                print(f"| {w} x {h} | {bits}-bit | {t['converter']:.1f} | {t['bmpdither']:.1f} | "
+                      f"{t['bmpdither'] / t['converter']:.2f}x | {theirs} |")
 
 
 def main():
@@ -175,9 +243,9 @@ def main():
         bench = Bench(build, work)
         if not bench.convert:
             print("ImageMagick's convert is not installed: its column is left out.\n")
-        quality_table(bench, [("generated", generated_pictures()), ("photographs", photographs())])
-        if bench.convert:
-            speed_table(bench, rounds)
+        quality_table(bench, [("generated", generated_pictures()), ("photographs", photographs()),
+                              ("not tuned on", unseen_pictures())])
+        speed_table(bench, rounds)
 
 
 if __name__ == "__main__":
