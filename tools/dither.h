@@ -27,14 +27,18 @@
 #include "bmp_input.h"
 #include "srgb_table.h"
 
-// What one channel needs to know about one 8-bit sRGB input value.
+// What one channel needs to know about one 8-bit sRGB input value. Eight
+// 32-bit fields, so the records of a pixel's three channels load as two
+// vectors each.
 struct dither_input_t {
-    int32_t linear;       // the value in linear light
-    int32_t low, high;    // carried error may move it within these (inclusive)
-    int32_t first;        // the lowest level a moved value can be nearest to
-    int32_t up1, up2;     // from up1 a value is nearest to first + 1, from up2 to first + 2
-    int32_t base;         // level first in linear light
-    int32_t rise1, rise2; // from there to level first + 1, and on to first + 2
+    int32_t linear_first;  // the value in linear light; from bit 16, the lowest
+                           // level a moved value can be nearest to
+    int32_t move_down;     // carried error may move the value this far down (<= 0)
+    int32_t move_up;       // and this far up (>= 0)
+    int32_t past1;         // a moved value above this is nearest to level first + 1,
+    int32_t past2;         // above this to first + 2
+    int32_t base;          // level first in linear light
+    int32_t rise1, rise2;  // from there to level first + 1, and on to first + 2
 };
 
 // The levels one channel of the display shows.
@@ -47,16 +51,20 @@ struct dither_channel_t {
 
 // Everything one run needs: the levels of each channel, the share of error
 // passed on by a pixel's brightest channel, and two rows of error reaching
-// the pixels (three channels a pixel, in 8192nds of a linear step, a pixel
-// of margin at each end so the scan never needs a bounds test).
+// the pixels (in 8192nds of a linear step; four slots a pixel, blue, green,
+// red and one unused, and a pixel of margin at each end so the scan never
+// needs a bounds test). The per-pixel values come four times over, one for
+// each slot, ready to load as a vector.
 struct dither_t {
     dither_channel_t blue, green, red;
-    int32_t keep_next[256];   // weight to the next pixel times the share kept,
-    int32_t keep_below[256];  // and to each pixel below; by a pixel's largest sRGB byte
+    alignas(16) int32_t keep_next[256][4];   // weight to the next pixel times the share kept,
+    alignas(16) int32_t keep_below[256][4];  // and to each pixel below; by a pixel's largest sRGB byte
+    alignas(16) int32_t shown_times[4];      // level k shows as k * times + (k * plus >> 6),
+    alignas(16) int32_t shown_plus[4];       // the widening of each channel
     uint32_t width;
     int32_t *err_this;  // error reaching the row being dithered
     int32_t *err_next;  // error reaching the row after it
-    int32_t err_rows[2][(bmp_max_side + 2) * 3];
+    alignas(16) int32_t err_rows[2][(bmp_max_side + 2) * 4];
     uint8_t out_row[bmp_max_side * 3];  // a dithered row, for the caller to write out
 };
 
@@ -69,5 +77,12 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width);
 // levels. `out` may be `bgr` itself. Rows must come in stored order, each
 // once.
 void dither_row(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out);
+
+// The same without the vector unit: what dither_row does where there is
+// none, and what the tests hold it to where there is one.
+void dither_row_portable(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out);
+
+// Whether dither_row uses the vector unit on this build.
+bool dither_vectorized();
 
 #endif
