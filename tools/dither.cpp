@@ -34,7 +34,7 @@ static_assert(32 * 256 == 1 << error_shift);
 // passed on only in part.
 constexpr int32_t dark_percent = 6;
 
-constexpr size_t slots = 4;  // error slots a pixel
+constexpr ptrdiff_t slots = 4;  // error slots a pixel
 
 // The smallest linear value nearest to level k + 1 rather than k (a tie
 // goes to the lower level).
@@ -96,7 +96,7 @@ void keep_init(dither_t *d)
     for (unsigned s = 0; s < 256; s++) {
         const int64_t share = int64_t{srgb_to_linear[s]} * 256 * 100 / (dark_percent * first);
         const auto keep = static_cast<int32_t>(share < 256 ? share : 256);
-        for (size_t lane = 0; lane < slots; lane++) {
+        for (ptrdiff_t lane = 0; lane < slots; lane++) {
             d->keep_next[s][lane] = weight_next * keep;
             d->keep_below[s][lane] = weight_below * keep;
         }
@@ -288,7 +288,7 @@ void dither_scan_sse2(dither_t *d, const uint8_t *bgr, uint8_t *out)
 
 void err_row_clear(int32_t *row)
 {
-    for (size_t i = 0; i < (bmp_max_side + 2) * slots; i++)
+    for (ptrdiff_t i = 0; i < (ptrdiff_t{bmp_max_side} + 2) * slots; i++)
         row[i] = error_half;
 }
 
