@@ -61,27 +61,41 @@ TEST_P(DitherLevels, TheVectorScanWritesWhatThePortableOneWrites)
 {
     if (!dither_vectorized())
         GTEST_SKIP() << "this build has no vector scan";
-    // Random rows with dark runs (shares below a whole) and runs of one
-    // value, in widths that reach the margins; both scans from the same
-    // start, row by row, errors compared as well as pixels.
+    // Random pictures with dark runs (shares below a whole) and runs of one
+    // value, in widths that reach the margins and heights that leave the
+    // upper band a row of its own or not; both scans from the same start,
+    // pixels compared, and the error each band is left with, so a slip in
+    // either band's last row shows too. The fill after each row must stay
+    // as it was.
     std::mt19937 random(GetParam());
-    for (const uint32_t width : {1u, 2u, 7u, 640u, 4096u}) {
-        SCOPED_TRACE(width);
+    const std::pair<uint32_t, uint32_t> sizes[] = {{1, 1}, {2, 2}, {7, 3}, {640, 9}, {4096, 6}, {33, 24}};
+    for (const auto &[width, height] : sizes) {
+        SCOPED_TRACE(testing::Message() << width << " x " << height);
         auto *vec = static_cast<dither_t *>(malloc(sizeof(dither_t)));
         auto *port = static_cast<dither_t *>(malloc(sizeof(dither_t)));
         ASSERT_TRUE(vec != nullptr && port != nullptr);
         dither_init(vec, GetParam(), width);
         dither_init(port, GetParam(), width);
-        std::vector<uint8_t> row(size_t{width} * 3), out_vec(row.size()), out_port(row.size());
-        for (uint32_t y = 0; y < 24; y++) {
-            const unsigned kind = y % 3;
-            for (size_t i = 0; i < row.size(); i++)
-                row[i] = static_cast<uint8_t>(kind == 0 ? random() : kind == 1 ? random() % 24 : 77 + (i / 96) % 3);
-            dither_row(vec, y, row.data(), out_vec.data());
-            dither_row_portable(port, y, row.data(), out_port.data());
-            ASSERT_EQ(out_vec, out_port) << "row " << y;
-            for (size_t i = 0; i < (size_t{width} + 2) * 4; i++)
-                ASSERT_EQ(vec->err_this[i], port->err_this[i]) << "row " << y << ", slot " << i;
+        const size_t row_width = size_t{width} * 3 + 5;
+        std::vector<uint8_t> img(row_width * height);
+        for (size_t i = 0; i < img.size(); i++) {
+            const size_t kind = i / row_width % 3;
+            img[i] = static_cast<uint8_t>(kind == 0 ? random() : kind == 1 ? random() % 24 : 77 + (i / 96) % 3);
+        }
+        std::vector<uint8_t> out_vec = img, out_port = img;
+        dither_image(vec, out_vec.data(), row_width, height);
+        dither_image_portable(port, out_port.data(), row_width, height);
+        for (uint32_t y = 0; y < height; y++)
+            for (size_t i = 0; i < row_width; i++) {
+                const size_t at = row_width * y + i;
+                ASSERT_EQ(out_vec[at], out_port[at]) << "row " << y << ", byte " << i;
+                if (i >= size_t{width} * 3) {
+                    ASSERT_EQ(out_vec[at], img[at]) << "row " << y << ", fill byte " << i;
+                }
+            }
+        for (size_t i = 0; i < (size_t{width} + 2) * 4; i++) {
+            ASSERT_EQ(vec->upper.err_this[i], port->upper.err_this[i]) << "upper band, slot " << i;
+            ASSERT_EQ(vec->lower.err_this[i], port->lower.err_this[i]) << "lower band, slot " << i;
         }
         free(vec);
         free(port);

@@ -1,5 +1,7 @@
 #include "bmp_output.h"
 
+#include <cstring>
+
 #include "bmp_input.h"
 
 namespace {
@@ -49,6 +51,14 @@ int bmp_output_header(FILE *out, uint32_t width, uint32_t height)
     put_le32(h + 38, 2835);            // 72 dots an inch
     put_le32(h + 42, 2835);
     return write_or_report(out, h, sizeof h);
+}
+
+int bmp_output_rows(FILE *out, uint8_t *rows, uint32_t width, uint32_t height)
+{
+    const size_t row_width = row_bytes(width), pixel_bytes = size_t{3} * width;
+    for (uint32_t y = 0; y < height; y++)
+        memset(rows + row_width * y + pixel_bytes, 0, row_width - pixel_bytes);
+    return write_or_report(out, rows, row_width * height);
 }
 
 int bmp_output_row(FILE *out, const uint8_t *bgr, uint32_t width)

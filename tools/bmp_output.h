@@ -7,9 +7,14 @@
 #include <cstdint>
 #include <cstdio>
 
-// Both report a refused write as "write BMP file" in system-error form and
-// return 0; otherwise they return 1.
+// Each reports a refused write as "write BMP file" in system-error form and
+// returns 0; otherwise it returns 1.
 int bmp_output_header(FILE *out, uint32_t width, uint32_t height);
 int bmp_output_row(FILE *out, const uint8_t *bgr, uint32_t width);
+
+// A whole pixel array of rows already stored with their fill, in one write:
+// the fill bytes are set to zero first, then all `height` rows go out at
+// once, which costs far less than a write a row.
+int bmp_output_rows(FILE *out, uint8_t *rows, uint32_t width, uint32_t height);
 
 #endif

@@ -25,19 +25,13 @@
 
 namespace {
 
-// Dithers and writes every row, in stored order. Returns 1, or 0 after one
-// message.
-int write_dithered(FILE *out, const bmp_header_t *h, const uint8_t *img, dither_t *d)
+// Dithers the pixel array in place and writes it out. Returns 1, or 0 after
+// one message.
+int write_dithered(FILE *out, const bmp_header_t *h, uint8_t *img, dither_t *d)
 {
-    if (!bmp_output_header(out, h->img_width, h->img_height))
-        return 0;
-    const auto row_width = static_cast<size_t>(bmp_row_width(h));
-    for (uint32_t y = 0; y < h->img_height; y++) {
-        dither_row(d, y, img + row_width * y, d->out_row);
-        if (!bmp_output_row(out, d->out_row, h->img_width))
-            return 0;
-    }
-    return 1;
+    dither_image(d, img, static_cast<size_t>(bmp_row_width(h)), h->img_height);
+    return bmp_output_header(out, h->img_width, h->img_height) &&
+           bmp_output_rows(out, img, h->img_width, h->img_height);
 }
 
 } // namespace

@@ -149,31 +149,31 @@ inline uint8_t dither_channel(const dither_channel_t *c, uint8_t srgb, int32_t i
     return c->shown[(in->linear_first >> 16) - above1 - above2];
 }
 
-// One row in the direction `step` (+1 or -1), one channel after another.
-// Slot 4 * (x + 1) of an error row holds pixel x; slots 0-3 and the last
-// four are margin. Each slot of the next row is written once, when both
-// pixels above that reach it are done, so the next row needs no clearing.
+// One row of `band` in the direction `step` (+1 or -1), one channel after
+// another, in place. Slot 4 * (x + 1) of an error row holds pixel x; slots
+// 0-3 and the last four are margin. Each slot of the next row is written
+// once, when both pixels that reach it are done, so it needs no clearing.
 template <int step>
-void dither_scan_portable(dither_t *d, const uint8_t *bgr, uint8_t *out)
+void dither_scan_portable(const dither_t *d, const dither_band_t *band, uint8_t *row)
 {
-    const int32_t *const err_this = d->err_this;
-    int32_t *const err_next = d->err_next;
+    const int32_t *const err_this = band->err_this;
+    int32_t *const err_next = band->err_next;
     const auto width = static_cast<ptrdiff_t>(d->width);
     // What the previous pixel passes to the next one and to each pixel below.
     int32_t next_b = 0, next_g = 0, next_r = 0;
     int32_t below_b = 0, below_g = 0, below_r = 0;
     ptrdiff_t x = step > 0 ? 0 : width - 1;
     for (ptrdiff_t i = 0; i < width; i++, x += step) {
-        const ptrdiff_t p = 3 * x;
+        uint8_t *const px = row + 3 * x;
         const ptrdiff_t slot = slots * (x + 1);
-        const uint8_t b = bgr[p], g = bgr[p + 1], r = bgr[p + 2];
+        const uint8_t b = px[0], g = px[1], r = px[2];
         const uint8_t brightest = max3(b, g, r);
         const int32_t keep_next = d->keep_next[brightest][0];
         const int32_t keep_below = d->keep_below[brightest][0];
         int32_t e_b, e_g, e_r;
-        const uint8_t out_b = dither_channel(&d->blue, b, err_this[slot] + next_b, &e_b);
-        const uint8_t out_g = dither_channel(&d->green, g, err_this[slot + 1] + next_g, &e_g);
-        const uint8_t out_r = dither_channel(&d->red, r, err_this[slot + 2] + next_r, &e_r);
+        px[0] = dither_channel(&d->blue, b, err_this[slot] + next_b, &e_b);
+        px[1] = dither_channel(&d->green, g, err_this[slot + 1] + next_g, &e_g);
+        px[2] = dither_channel(&d->red, r, err_this[slot + 2] + next_r, &e_r);
         next_b = e_b * keep_next;
         next_g = e_g * keep_next;
         next_r = e_r * keep_next;
@@ -187,9 +187,6 @@ void dither_scan_portable(dither_t *d, const uint8_t *bgr, uint8_t *out)
         below_b = e_b * keep_below;
         below_g = e_g * keep_below;
         below_r = e_r * keep_below;
-        out[p] = out_b;
-        out[p + 1] = out_g;
-        out[p + 2] = out_r;
     }
     // The last pixel's slot below has nothing behind it.
     const ptrdiff_t last = slots * (x - step + 1);  // the last pixel's slot
@@ -239,64 +236,113 @@ inline fields gather(const dither_t *d, uint8_t b, uint8_t g, uint8_t r)
     return f;
 }
 
-template <int step>
-void dither_scan_sse2(dither_t *d, const uint8_t *bgr, uint8_t *out)
+// One band's row as the vector scan walks it, and what the previous pixel
+// passes on.
+struct lane_t {
+    const int32_t *err_this;
+    int32_t *err_next;
+    uint8_t *row;
+    __m128i next, below;
+};
+
+lane_t lane_start(const dither_band_t *band, uint8_t *row)
 {
-    static_assert(sizeof(dither_input_t) == 32 && offsetof(dither_input_t, past2) == 16);
-    const int32_t *const err_this = d->err_this;
-    int32_t *const err_next = d->err_next;
-    const auto width = static_cast<ptrdiff_t>(d->width);
+    return {band->err_this, band->err_next, row, _mm_setzero_si128(), _mm_setzero_si128()};
+}
+
+inline void store(int32_t *p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v); }
+
+// One pixel of one band, all three channels at once.
+template <int step>
+inline void dither_pixel_sse2(const dither_t *d, lane_t *l, ptrdiff_t x)
+{
     const __m128i half = _mm_set1_epi32(error_half);
     const __m128i low16 = _mm_set1_epi32(0xFFFF);
-    const __m128i times = load(d->shown_times), plus = load(d->shown_plus);
-    __m128i next = _mm_setzero_si128(), below = _mm_setzero_si128();
+    uint8_t *const px = l->row + 3 * x;
+    const ptrdiff_t slot = slots * (x + 1);
+    const uint8_t b = px[0], g = px[1], r = px[2];
+    const uint8_t brightest = max3(b, g, r);
+    const fields f = gather(d, b, g, r);
+    const __m128i incoming = _mm_add_epi32(load(l->err_this + slot), l->next);
+    __m128i move = _mm_srai_epi32(incoming, error_shift);
+    move = _mm_min_epi16(_mm_max_epi16(move, f.move_down), f.move_up);
+    const __m128i w = _mm_add_epi32(_mm_and_si128(f.linear_first, low16), move);
+    const __m128i above1 = _mm_cmpgt_epi32(w, f.past1);
+    const __m128i above2 = _mm_cmpgt_epi32(w, f.past2);
+    const __m128i level = _mm_add_epi32(f.base, _mm_add_epi32(_mm_and_si128(f.rise1, above1),
+                                                             _mm_and_si128(f.rise2, above2)));
+    const __m128i e = _mm_sub_epi32(w, level);
+    l->next = _mm_madd_epi16(e, load(d->keep_next[brightest]));
+    const __m128i e_below = _mm_madd_epi16(e, load(d->keep_below[brightest]));
+    store(l->err_next + slot - slots * step, _mm_add_epi32(_mm_add_epi32(l->below, e_below), half));
+    l->below = e_below;
+    // The level's number, then its sRGB value, then three bytes.
+    const __m128i k = _mm_sub_epi32(_mm_sub_epi32(_mm_srli_epi32(f.linear_first, 16), above1), above2);
+    const __m128i shown = _mm_add_epi32(_mm_madd_epi16(k, load(d->shown_times)),
+                                        _mm_srli_epi32(_mm_madd_epi16(k, load(d->shown_plus)), 6));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(shown, shown), shown);
+    const auto packed = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
+    px[0] = static_cast<uint8_t>(packed);
+    px[1] = static_cast<uint8_t>(packed >> 8);
+    px[2] = static_cast<uint8_t>(packed >> 16);
+}
+
+inline void lane_finish(lane_t *l, ptrdiff_t last_x)
+{
+    store(l->err_next + slots * (last_x + 1), _mm_add_epi32(l->below, _mm_set1_epi32(error_half)));
+}
+
+// A row of each of `count` bands (1 or 2) in the direction `step`, the same
+// pixel of each in turn: the bands do not depend on each other, so the core
+// works on both chains at once.
+template <int step, int count>
+void dither_scan_sse2(const dither_t *d, lane_t *lanes)
+{
+    static_assert(sizeof(dither_input_t) == 32 && offsetof(dither_input_t, past2) == 16);
+    const auto width = static_cast<ptrdiff_t>(d->width);
     ptrdiff_t x = step > 0 ? 0 : width - 1;
-    for (ptrdiff_t i = 0; i < width; i++, x += step) {
-        const ptrdiff_t p = 3 * x;
-        const ptrdiff_t slot = slots * (x + 1);
-        const uint8_t b = bgr[p], g = bgr[p + 1], r = bgr[p + 2];
-        const uint8_t brightest = max3(b, g, r);
-        const fields f = gather(d, b, g, r);
-        const __m128i incoming = _mm_add_epi32(load(err_this + slot), next);
-        __m128i move = _mm_srai_epi32(incoming, error_shift);
-        move = _mm_min_epi16(_mm_max_epi16(move, f.move_down), f.move_up);
-        const __m128i w = _mm_add_epi32(_mm_and_si128(f.linear_first, low16), move);
-        const __m128i above1 = _mm_cmpgt_epi32(w, f.past1);
-        const __m128i above2 = _mm_cmpgt_epi32(w, f.past2);
-        const __m128i level = _mm_add_epi32(f.base, _mm_add_epi32(_mm_and_si128(f.rise1, above1),
-                                                                 _mm_and_si128(f.rise2, above2)));
-        const __m128i e = _mm_sub_epi32(w, level);
-        next = _mm_madd_epi16(e, load(d->keep_next[brightest]));
-        const __m128i e_below = _mm_madd_epi16(e, load(d->keep_below[brightest]));
-        const ptrdiff_t behind = slot - slots * step;
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(err_next + behind),
-                         _mm_add_epi32(_mm_add_epi32(below, e_below), half));
-        below = e_below;
-        // The level's number, then its sRGB value, then three bytes.
-        const __m128i k = _mm_sub_epi32(_mm_sub_epi32(_mm_srli_epi32(f.linear_first, 16), above1), above2);
-        const __m128i shown = _mm_add_epi32(_mm_madd_epi16(k, times), _mm_srli_epi32(_mm_madd_epi16(k, plus), 6));
-        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(shown, shown), shown);
-        const auto packed = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
-        out[p] = static_cast<uint8_t>(packed);
-        out[p + 1] = static_cast<uint8_t>(packed >> 8);
-        out[p + 2] = static_cast<uint8_t>(packed >> 16);
-    }
-    const ptrdiff_t last = slots * (x - step + 1);
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(err_next + last), _mm_add_epi32(below, half));
+    for (ptrdiff_t i = 0; i < width; i++, x += step)
+        for (int band = 0; band < count; band++)
+            dither_pixel_sse2<step>(d, &lanes[band], x);
+    for (int band = 0; band < count; band++)
+        lane_finish(&lanes[band], x - step);
 }
 #endif
 
-void err_row_clear(int32_t *row)
+void err_row_clear(int32_t *row, uint32_t width)
 {
-    for (ptrdiff_t i = 0; i < (ptrdiff_t{bmp_max_side} + 2) * slots; i++)
+    for (ptrdiff_t i = 0; i < (ptrdiff_t{width} + 2) * slots; i++)
         row[i] = error_half;
 }
 
-void rows_swap(dither_t *d)
+void rows_swap(dither_band_t *band)
 {
-    int32_t *const done = d->err_this;
-    d->err_this = d->err_next;
-    d->err_next = done;
+    int32_t *const done = band->err_this;
+    band->err_this = band->err_next;
+    band->err_next = done;
+}
+
+// The rows of the two bands: the upper band has the middle row of an odd
+// height. Row t of either band is scanned left to right when t is even.
+uint32_t upper_rows(uint32_t height) { return height - height / 2; }
+
+uint8_t *band_row(uint8_t *img, size_t row_width, uint32_t height, bool lower, uint32_t t)
+{
+    return img + row_width * (lower ? height - 1 - t : t);
+}
+
+void dither_band_portable(dither_t *d, dither_band_t *band, uint8_t *img, size_t row_width,
+                          uint32_t height, bool lower)
+{
+    const uint32_t rows = lower ? height / 2 : upper_rows(height);
+    for (uint32_t t = 0; t < rows; t++) {
+        uint8_t *const row = band_row(img, row_width, height, lower, t);
+        if (t % 2 == 0)
+            dither_scan_portable<1>(d, band, row);
+        else
+            dither_scan_portable<-1>(d, band, row);
+        rows_swap(band);
+    }
 }
 
 } // namespace
@@ -315,40 +361,63 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width)
     keep_init(d);
     shown_init(d, color_bits);
     d->width = width;
-    d->err_this = d->err_rows[0];
-    d->err_next = d->err_rows[1];
-    err_row_clear(d->err_this);
-    err_row_clear(d->err_next);
+    d->upper = {d->err_rows[0], d->err_rows[1]};
+    d->lower = {d->err_rows[2], d->err_rows[3]};
+    for (int32_t *row : d->err_rows)
+        err_row_clear(row, width);
 }
 
-void dither_row_portable(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out)
+void dither_image_portable(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
 {
     if (d->width == 0)
         return;
-    if (y % 2 == 0)
-        dither_scan_portable<1>(d, bgr, out);
-    else
-        dither_scan_portable<-1>(d, bgr, out);
-    rows_swap(d);
+    dither_band_portable(d, &d->upper, img, row_width, height, false);
+    dither_band_portable(d, &d->lower, img, row_width, height, true);
 }
 
 #ifdef __SSE2__
-void dither_row(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out)
+namespace {
+
+template <int count>
+void dither_rows_sse2(dither_t *d, uint8_t *const rows[2], uint32_t t)
+{
+    dither_band_t *const bands[2] = {&d->upper, &d->lower};
+    lane_t lanes[2];
+    for (int band = 0; band < count; band++)
+        lanes[band] = lane_start(bands[band], rows[band]);
+    if (t % 2 == 0)
+        dither_scan_sse2<1, count>(d, lanes);
+    else
+        dither_scan_sse2<-1, count>(d, lanes);
+    for (int band = 0; band < count; band++)
+        rows_swap(bands[band]);
+}
+
+} // namespace
+
+void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
 {
     if (d->width == 0)
         return;
-    if (y % 2 == 0)
-        dither_scan_sse2<1>(d, bgr, out);
-    else
-        dither_scan_sse2<-1>(d, bgr, out);
-    rows_swap(d);
+    // Row t of both bands together; an odd height leaves the upper band one
+    // more row.
+    for (uint32_t t = 0; t < height / 2; t++) {
+        uint8_t *const rows[2] = {band_row(img, row_width, height, false, t),
+                                  band_row(img, row_width, height, true, t)};
+        dither_rows_sse2<2>(d, rows, t);
+    }
+    if (height % 2 != 0) {
+        const uint32_t t = height / 2;
+        uint8_t *const rows[2] = {band_row(img, row_width, height, false, t), nullptr};
+        dither_rows_sse2<1>(d, rows, t);
+    }
 }
 
 bool dither_vectorized() { return true; }
 #else
-void dither_row(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out)
+void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
 {
-    dither_row_portable(d, y, bgr, out);
+    dither_image_portable(d, img, row_width, height);
 }
 
 bool dither_vectorized() { return false; }

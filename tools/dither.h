@@ -3,11 +3,19 @@
 // Each channel is decoded from sRGB to linear light (a fixed table), the
 // error carried from earlier pixels is added, and the display level nearest
 // in linear light is chosen; what is left over is passed on to three
-// neighbours: 14/32 to the next pixel of the scan, 9/32 to the pixel below
-// and 9/32 to the one below and behind. The scan runs left to right on even
-// rows and right to left on odd ones. The display's colours are every
-// combination of its channel levels, so the nearest colour in linear RGB is
-// the nearest level of each channel on its own.
+// neighbours: 14/32 to the next pixel of the scan, 9/32 to the pixel on the
+// next row and 9/32 to the one behind it there. Rows are scanned in
+// alternating directions. The display's colours are every combination of
+// its channel levels, so the nearest colour in linear RGB is the nearest
+// level of each channel on its own.
+//
+// The picture is done as two bands: the upper half from the top row down,
+// the lower half from the bottom row up, meeting in the middle. Each band's
+// error runs away from the picture's edge it starts at, and the two never
+// exchange any, so the middle is like a picture's last row seen from both
+// sides. The bands are what makes the scan fast: each pixel must wait for
+// the error of the one before it, and two bands are two such chains that
+// the core works on at once.
 //
 // Two limits keep the diffused error from turning into visible noise:
 //  - the carried error may move a value at most half a level step (the
@@ -22,6 +30,7 @@
 #ifndef KESTROW_DITHER_H
 #define KESTROW_DITHER_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "bmp_input.h"
@@ -49,12 +58,18 @@ struct dither_channel_t {
     dither_input_t input[256];      // by sRGB input value
 };
 
+// The error one band carries from row to row (in 8192nds of a linear step;
+// four slots a pixel, blue, green, red and one unused, and a pixel of margin
+// at each end so the scan never needs a bounds test).
+struct dither_band_t {
+    int32_t *err_this;  // error reaching the row being dithered
+    int32_t *err_next;  // error reaching the band's next row
+};
+
 // Everything one run needs: the levels of each channel, the share of error
-// passed on by a pixel's brightest channel, and two rows of error reaching
-// the pixels (in 8192nds of a linear step; four slots a pixel, blue, green,
-// red and one unused, and a pixel of margin at each end so the scan never
-// needs a bounds test). The per-pixel values come four times over, one for
-// each slot, ready to load as a vector.
+// passed on by a pixel's brightest channel, and two rows of error for each
+// band. The per-pixel values come four times over, one for each slot, ready
+// to load as a vector.
 struct dither_t {
     dither_channel_t blue, green, red;
     alignas(16) int32_t keep_next[256][4];   // weight to the next pixel times the share kept,
@@ -62,27 +77,26 @@ struct dither_t {
     alignas(16) int32_t shown_times[4];      // level k shows as k * times + (k * plus >> 6),
     alignas(16) int32_t shown_plus[4];       // the widening of each channel
     uint32_t width;
-    int32_t *err_this;  // error reaching the row being dithered
-    int32_t *err_next;  // error reaching the row after it
-    alignas(16) int32_t err_rows[2][(bmp_max_side + 2) * 4];
-    uint8_t out_row[bmp_max_side * 3];  // a dithered row, for the caller to write out
+    dither_band_t upper;  // from the top row down
+    dither_band_t lower;  // from the bottom row up
+    alignas(16) int32_t err_rows[4][(bmp_max_side + 2) * 4];
 };
 
 // Sets up `d` for rows of `width` pixels (at most bmp_max_side) in the
 // display format of `color_bits` (6 or 16). No error is carried yet.
 void dither_init(dither_t *d, unsigned color_bits, uint32_t width);
 
-// Dithers the next stored row: `bgr` holds width pixels as blue, green, red;
-// `out` receives the same number of pixels, each channel one of the display
-// levels. `out` may be `bgr` itself. Rows must come in stored order, each
-// once.
-void dither_row(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out);
+// Dithers a whole pixel array in place: `height` rows `row_width` bytes
+// apart, each holding width pixels as blue, green, red; every channel
+// becomes one of the display levels. The bytes past a row's pixels are left
+// alone. Once for each dither_init.
+void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height);
 
-// The same without the vector unit: what dither_row does where there is
+// The same without the vector unit: what dither_image does where there is
 // none, and what the tests hold it to where there is one.
-void dither_row_portable(dither_t *d, uint32_t y, const uint8_t *bgr, uint8_t *out);
+void dither_image_portable(dither_t *d, uint8_t *img, size_t row_width, uint32_t height);
 
-// Whether dither_row uses the vector unit on this build.
+// Whether dither_image uses the vector unit on this build.
 bool dither_vectorized();
 
 #endif
