@@ -4,11 +4,12 @@
 #include <cstddef>
 #include <cstring>
 
+#include <pthread.h>
+
+#include "dither_scan.h"
 #include "photo_decode.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+using namespace dither_scan;
 
 namespace {
 
@@ -24,17 +25,12 @@ constexpr int32_t weight_behind = 9;
 static_assert(weight_next + weight_below + weight_behind == 32);
 static_assert(weight_behind == weight_below, "the scan hands on one share for both");
 
-// A pixel passes on its error times (weight x share kept), the share in
-// 256ths, so what reaches a pixel is in 8192nds of a linear step.
-constexpr int32_t error_shift = 13;
-constexpr int32_t error_half = 1 << (error_shift - 1);  // rounds to the nearest step
-static_assert(32 * 256 == 1 << error_shift);
+static_assert(32 * 256 == 1 << error_shift, "weights in 32nds times shares in 256ths");
 
 // Below this share of the first level (in hundredths), a pixel's error is
 // passed on only in part.
 constexpr int32_t dark_percent = 6;
 
-constexpr ptrdiff_t slots = 4;  // error slots a pixel
 
 // The smallest linear value nearest to level k + 1 rather than k (a tie
 // goes to the lower level).
@@ -103,6 +99,23 @@ void keep_init(dither_t *d)
     }
 }
 
+// How far blue and red lean toward green's error, by a pixel's spread.
+// Where the three channels choose their levels each on its own, their
+// errors point every which way, and a grey or pale pixel is shown as
+// specks of colour: the eye, and CIEDE2000, weigh such colour noise on a
+// near-neutral tone far more than the same amount of noise in lightness.
+// Choosing blue and red as if their values were moved by a share of
+// green's error makes the three err alike, so the noise left is mostly in
+// lightness. A saturated colour has little to gain and its smooth ramps
+// would only pick up green's pattern, so the share falls to none there.
+void lean_init(dither_t *d)
+{
+    for (int32_t spread = 0; spread < 256; spread++) {
+        const int32_t toward[slots] = {256 - spread, 0, 256 - spread, 0};
+        memcpy(d->lean[spread], toward, sizeof toward);
+    }
+}
+
 // The widenings as arithmetic for the vector scan: k * 85 for 2 bits,
 // k * 8 + (k >> 2) for 5 and k * 4 + (k >> 4) for 6 (the shifted-in bits
 // never overlap).
@@ -113,12 +126,6 @@ void shown_init(dither_t *d, unsigned color_bits)
     const int32_t plus[slots] = {six ? 0 : 16, six ? 0 : 4, six ? 0 : 16, 0};
     memcpy(d->shown_times, times, sizeof times);
     memcpy(d->shown_plus, plus, sizeof plus);
-}
-
-uint8_t max3(uint8_t a, uint8_t b, uint8_t c)
-{
-    const uint8_t ab = a > b ? a : b;
-    return ab > c ? ab : c;
 }
 
 // The carried error's move, held within [low, high]. A branch here would
@@ -135,16 +142,18 @@ inline int32_t clamp_branchless(int32_t v, int32_t low, int32_t high)
 
 // One channel of one pixel: `incoming` is what reaches it from the row
 // above and from the previous pixel of the scan (the rounding half already
-// in). Sets `error` to what is left over and returns the level shown.
-inline uint8_t dither_channel(const dither_channel_t *c, uint8_t srgb, int32_t incoming,
+// in). The level is chosen for the value less `lean`, and the error is
+// what is left over of the value itself. Sets `error` and returns the
+// level shown.
+inline uint8_t dither_channel(const dither_channel_t *c, uint8_t srgb, int32_t incoming, int32_t lean,
                               int32_t *error)
 {
     const dither_input_t *in = &c->input[srgb];
     const int32_t move = clamp_branchless(incoming >> error_shift, in->move_down, in->move_up);
     const int32_t w = (in->linear_first & 0xFFFF) + move;
     // As masks (all ones or zero), for the same reason.
-    const int32_t above1 = -static_cast<int32_t>(w > in->past1);
-    const int32_t above2 = -static_cast<int32_t>(w > in->past2);
+    const int32_t above1 = -static_cast<int32_t>(w - lean > in->past1);
+    const int32_t above2 = -static_cast<int32_t>(w - lean > in->past2);
     *error = w - in->base - (in->rise1 & above1) - (in->rise2 & above2);
     return c->shown[(in->linear_first >> 16) - above1 - above2];
 }
@@ -171,9 +180,11 @@ void dither_scan_portable(const dither_t *d, const dither_band_t *band, uint8_t 
         const int32_t keep_next = d->keep_next[brightest][0];
         const int32_t keep_below = d->keep_below[brightest][0];
         int32_t e_b, e_g, e_r;
-        px[0] = dither_channel(&d->blue, b, err_this[slot] + next_b, &e_b);
-        px[1] = dither_channel(&d->green, g, err_this[slot + 1] + next_g, &e_g);
-        px[2] = dither_channel(&d->red, r, err_this[slot + 2] + next_r, &e_r);
+        // Green first: blue and red lean toward its error.
+        px[1] = dither_channel(&d->green, g, err_this[slot + 1] + next_g, 0, &e_g);
+        const int32_t lean = (e_g * d->lean[brightest - min3(b, g, r)][0]) >> lean_shift;
+        px[0] = dither_channel(&d->blue, b, err_this[slot] + next_b, lean, &e_b);
+        px[2] = dither_channel(&d->red, r, err_this[slot + 2] + next_r, lean, &e_r);
         next_b = e_b * keep_next;
         next_g = e_g * keep_next;
         next_r = e_r * keep_next;
@@ -196,156 +207,103 @@ void dither_scan_portable(const dither_t *d, const dither_band_t *band, uint8_t 
     err_next[last + 3] = error_half;
 }
 
-#ifdef __SSE2__
-// The same scan with a pixel's three channels in the lanes of one vector
-// (blue, green, red, and a fourth that stays zero), so each step of the
-// arithmetic is done once a pixel, not three times. It gives the same
-// bytes: the values stay within 16 bits where 16-bit instructions are
-// used. The carried move and the clamp's bounds stay within +-19661 (half
-// the widest level step, and what a full share of weights adds up to), so
-// as sign-extended 16-bit halves their 16-bit max and min are the 32-bit
-// ones; errors times shares (at most 14 x 256) and levels times widening
-// factors fit the 16-bit multiply-add, whose upper halves multiply zero.
-
-// Three records' two halves, turned into vectors of one field a lane.
-struct fields {
-    __m128i linear_first, move_down, move_up, past1, past2, base, rise1, rise2;
-};
-
-inline void transpose(__m128i a, __m128i b, __m128i c, __m128i *f0, __m128i *f1, __m128i *f2,
-                      __m128i *f3)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i ab_lo = _mm_unpacklo_epi32(a, b), c_lo = _mm_unpacklo_epi32(c, zero);
-    const __m128i ab_hi = _mm_unpackhi_epi32(a, b), c_hi = _mm_unpackhi_epi32(c, zero);
-    *f0 = _mm_unpacklo_epi64(ab_lo, c_lo);
-    *f1 = _mm_unpackhi_epi64(ab_lo, c_lo);
-    *f2 = _mm_unpacklo_epi64(ab_hi, c_hi);
-    *f3 = _mm_unpackhi_epi64(ab_hi, c_hi);
-}
-
-inline __m128i load(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
-
-inline fields gather(const dither_t *d, uint8_t b, uint8_t g, uint8_t r)
-{
-    const dither_input_t *ib = &d->blue.input[b], *ig = &d->green.input[g], *ir = &d->red.input[r];
-    fields f;
-    transpose(load(ib), load(ig), load(ir), &f.linear_first, &f.move_down, &f.move_up, &f.past1);
-    transpose(load(&ib->past2), load(&ig->past2), load(&ir->past2), &f.past2, &f.base, &f.rise1,
-              &f.rise2);
-    return f;
-}
-
-// One band's row as the vector scan walks it, and what the previous pixel
-// passes on.
-struct lane_t {
-    const int32_t *err_this;
-    int32_t *err_next;
-    uint8_t *row;
-    __m128i next, below;
-};
-
-lane_t lane_start(const dither_band_t *band, uint8_t *row)
-{
-    return {band->err_this, band->err_next, row, _mm_setzero_si128(), _mm_setzero_si128()};
-}
-
-inline void store(int32_t *p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i *>(p), v); }
-
-// One pixel of one band, all three channels at once.
-template <int step>
-inline void dither_pixel_sse2(const dither_t *d, lane_t *l, ptrdiff_t x)
-{
-    const __m128i half = _mm_set1_epi32(error_half);
-    const __m128i low16 = _mm_set1_epi32(0xFFFF);
-    uint8_t *const px = l->row + 3 * x;
-    const ptrdiff_t slot = slots * (x + 1);
-    const uint8_t b = px[0], g = px[1], r = px[2];
-    const uint8_t brightest = max3(b, g, r);
-    const fields f = gather(d, b, g, r);
-    const __m128i incoming = _mm_add_epi32(load(l->err_this + slot), l->next);
-    __m128i move = _mm_srai_epi32(incoming, error_shift);
-    move = _mm_min_epi16(_mm_max_epi16(move, f.move_down), f.move_up);
-    const __m128i w = _mm_add_epi32(_mm_and_si128(f.linear_first, low16), move);
-    const __m128i above1 = _mm_cmpgt_epi32(w, f.past1);
-    const __m128i above2 = _mm_cmpgt_epi32(w, f.past2);
-    const __m128i level = _mm_add_epi32(f.base, _mm_add_epi32(_mm_and_si128(f.rise1, above1),
-                                                             _mm_and_si128(f.rise2, above2)));
-    const __m128i e = _mm_sub_epi32(w, level);
-    l->next = _mm_madd_epi16(e, load(d->keep_next[brightest]));
-    const __m128i e_below = _mm_madd_epi16(e, load(d->keep_below[brightest]));
-    store(l->err_next + slot - slots * step, _mm_add_epi32(_mm_add_epi32(l->below, e_below), half));
-    l->below = e_below;
-    // The level's number, then its sRGB value, then three bytes.
-    const __m128i k = _mm_sub_epi32(_mm_sub_epi32(_mm_srli_epi32(f.linear_first, 16), above1), above2);
-    const __m128i shown = _mm_add_epi32(_mm_madd_epi16(k, load(d->shown_times)),
-                                        _mm_srli_epi32(_mm_madd_epi16(k, load(d->shown_plus)), 6));
-    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(shown, shown), shown);
-    const auto packed = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
-    px[0] = static_cast<uint8_t>(packed);
-    px[1] = static_cast<uint8_t>(packed >> 8);
-    px[2] = static_cast<uint8_t>(packed >> 16);
-}
-
-inline void lane_finish(lane_t *l, ptrdiff_t last_x)
-{
-    store(l->err_next + slots * (last_x + 1), _mm_add_epi32(l->below, _mm_set1_epi32(error_half)));
-}
-
-// A row of each of `count` bands (1 or 2) in the direction `step`, the same
-// pixel of each in turn: the bands do not depend on each other, so the core
-// works on both chains at once.
-template <int step, int count>
-void dither_scan_sse2(const dither_t *d, lane_t *lanes)
-{
-    static_assert(sizeof(dither_input_t) == 32 && offsetof(dither_input_t, past2) == 16);
-    const auto width = static_cast<ptrdiff_t>(d->width);
-    ptrdiff_t x = step > 0 ? 0 : width - 1;
-    for (ptrdiff_t i = 0; i < width; i++, x += step)
-        for (int band = 0; band < count; band++)
-            dither_pixel_sse2<step>(d, &lanes[band], x);
-    for (int band = 0; band < count; band++)
-        lane_finish(&lanes[band], x - step);
-}
-#endif
-
 void err_row_clear(int32_t *row, uint32_t width)
 {
     for (ptrdiff_t i = 0; i < (ptrdiff_t{width} + 2) * slots; i++)
         row[i] = error_half;
 }
 
-void rows_swap(dither_band_t *band)
-{
-    int32_t *const done = band->err_this;
-    band->err_this = band->err_next;
-    band->err_next = done;
-}
+// Below this height a picture is not cut in two: a half of a few rows
+// would be mostly start and warming up.
+constexpr uint32_t cut_height = 64;
 
-// The rows of the two bands: the upper band has the middle row of an odd
-// height. Row t of either band is scanned left to right when t is even.
-uint32_t upper_rows(uint32_t height) { return height - height / 2; }
+// Rows a band starting inside the picture first runs over. Even, so its
+// first real row still runs left to right.
+constexpr uint32_t warm_rows = sizeof(dither_t::warm) / sizeof(dither_t::warm[0]) / 2;
+static_assert(warm_rows % 2 == 0);
 
-uint8_t *band_row(uint8_t *img, size_t row_width, uint32_t height, bool lower, uint32_t t)
-{
-    return img + row_width * (lower ? height - 1 - t : t);
-}
+// One part of the picture, rows [top, top + rows), done by bands
+// first_band (from the top row down) and first_band + 1 (from the bottom
+// row up). `warm` is null, or the rows the band starting inside the
+// picture runs over first, in its order; `warm_band` is that band.
+struct dither_part_t {
+    dither_t *d;
+    uint8_t *img;
+    size_t row_width;
+    uint32_t top, rows;
+    int first_band;
+    dither_band_t *warm_band;
+    uint8_t (*warm)[bmp_max_side * 3];
+    rows_fn rows_of;
+};
 
-void dither_band_portable(dither_t *d, dither_band_t *band, uint8_t *img, size_t row_width,
-                          uint32_t height, bool lower)
+void part_run(const dither_part_t *p)
 {
-    const uint32_t rows = lower ? height / 2 : upper_rows(height);
-    for (uint32_t t = 0; t < rows; t++) {
-        uint8_t *const row = band_row(img, row_width, height, lower, t);
-        if (t % 2 == 0)
-            dither_scan_portable<1>(d, band, row);
-        else
-            dither_scan_portable<-1>(d, band, row);
-        rows_swap(band);
+    dither_band_t *const down = &p->d->bands[p->first_band], *const up = down + 1;
+    if (p->warm != nullptr)
+        for (uint32_t t = 0; t < warm_rows; t++) {
+            dither_band_t *const bands[2] = {p->warm_band, nullptr};
+            uint8_t *const rows[2] = {p->warm[t], nullptr};
+            p->rows_of(p->d, bands, rows, 1, t);
+        }
+    // Row t of both bands together; an odd number of rows leaves the band
+    // down one more.
+    const uint32_t up_rows = p->rows / 2;
+    uint32_t t = 0;
+    for (; t < up_rows; t++) {
+        dither_band_t *const bands[2] = {down, up};
+        uint8_t *const rows[2] = {p->img + p->row_width * (p->top + t),
+                                  p->img + p->row_width * (p->top + p->rows - 1 - t)};
+        p->rows_of(p->d, bands, rows, 2, t);
+    }
+    if (p->rows % 2 != 0) {
+        dither_band_t *const bands[2] = {down, nullptr};
+        uint8_t *const rows[2] = {p->img + p->row_width * (p->top + t), nullptr};
+        p->rows_of(p->d, bands, rows, 1, t);
     }
 }
 
+void *part_thread(void *part)
+{
+    part_run(static_cast<const dither_part_t *>(part));
+    return nullptr;
+}
+
+// Copies of the rows either side of the cut at row `cut`, as they were: the
+// top half's band up runs over rows cut + 7 up to cut first, the bottom
+// half's band down over rows cut - 8 down to cut - 1.
+void warm_rows_copy(dither_t *d, const uint8_t *img, size_t row_width, uint32_t cut)
+{
+    const size_t bytes = size_t{d->width} * 3;
+    for (uint32_t i = 0; i < warm_rows; i++) {
+        memcpy(d->warm[i], img + row_width * (cut + warm_rows - 1 - i), bytes);
+        memcpy(d->warm[warm_rows + i], img + row_width * (cut - warm_rows + i), bytes);
+    }
+}
+
+rows_fn rows_for(dither_scan_t scan)
+{
+#ifdef KESTROW_DITHER_X86
+    if (scan == dither_sse2)
+        return rows_sse2;
+    if (scan == dither_avx2)
+        return rows_avx2;
+#else
+    (void)scan;
+#endif
+    return rows_portable;
+}
+
 } // namespace
+
+void dither_scan::rows_portable(const dither_t *d, dither_band_t *const bands[2], uint8_t *const rows[2],
+                                int count, uint32_t t)
+{
+    for (int b = 0; b < count; b++) {
+        (t % 2 == 0 ? dither_scan_portable<1> : dither_scan_portable<-1>)(d, bands[b], rows[b]);
+        rows_swap(bands[b]);
+    }
+}
 
 void dither_init(dither_t *d, unsigned color_bits, uint32_t width)
 {
@@ -359,66 +317,62 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width)
         d->red = d->blue;
     }
     keep_init(d);
+    lean_init(d);
     shown_init(d, color_bits);
     d->width = width;
-    d->upper = {d->err_rows[0], d->err_rows[1]};
-    d->lower = {d->err_rows[2], d->err_rows[3]};
-    for (int32_t *row : d->err_rows)
-        err_row_clear(row, width);
-}
-
-void dither_image_portable(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
-{
-    if (d->width == 0)
-        return;
-    dither_band_portable(d, &d->upper, img, row_width, height, false);
-    dither_band_portable(d, &d->lower, img, row_width, height, true);
-}
-
-#ifdef __SSE2__
-namespace {
-
-template <int count>
-void dither_rows_sse2(dither_t *d, uint8_t *const rows[2], uint32_t t)
-{
-    dither_band_t *const bands[2] = {&d->upper, &d->lower};
-    lane_t lanes[2];
-    for (int band = 0; band < count; band++)
-        lanes[band] = lane_start(bands[band], rows[band]);
-    if (t % 2 == 0)
-        dither_scan_sse2<1, count>(d, lanes);
-    else
-        dither_scan_sse2<-1, count>(d, lanes);
-    for (int band = 0; band < count; band++)
-        rows_swap(bands[band]);
-}
-
-} // namespace
-
-void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
-{
-    if (d->width == 0)
-        return;
-    // Row t of both bands together; an odd height leaves the upper band one
-    // more row.
-    for (uint32_t t = 0; t < height / 2; t++) {
-        uint8_t *const rows[2] = {band_row(img, row_width, height, false, t),
-                                  band_row(img, row_width, height, true, t)};
-        dither_rows_sse2<2>(d, rows, t);
-    }
-    if (height % 2 != 0) {
-        const uint32_t t = height / 2;
-        uint8_t *const rows[2] = {band_row(img, row_width, height, false, t), nullptr};
-        dither_rows_sse2<1>(d, rows, t);
+    for (int b = 0; b < 4; b++) {
+        d->bands[b] = {d->err_rows[2 * b], d->err_rows[2 * b + 1]};
+        err_row_clear(d->err_rows[2 * b], width);
+        err_row_clear(d->err_rows[2 * b + 1], width);
     }
 }
 
-bool dither_vectorized() { return true; }
-#else
-void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
+bool dither_scan_available(dither_scan_t scan)
 {
-    dither_image_portable(d, img, row_width, height);
-}
-
-bool dither_vectorized() { return false; }
+    switch (scan) {
+    case dither_portable:
+        return true;
+#ifdef KESTROW_DITHER_X86
+    case dither_sse2:
+        return true;
+    case dither_avx2:
+        return avx2_supported();
 #endif
+    default:
+        return false;
+    }
+}
+
+void dither_image_using(dither_t *d, uint8_t *img, size_t row_width, uint32_t height, dither_scan_t scan)
+{
+    if (d->width == 0)
+        return;
+    const rows_fn rows_of = rows_for(scan);
+    if (height < cut_height) {
+        const dither_part_t whole = {d, img, row_width, 0, height, 0, nullptr, nullptr, rows_of};
+        part_run(&whole);
+        return;
+    }
+    const uint32_t cut = height - height / 2;
+    warm_rows_copy(d, img, row_width, cut);
+    const dither_part_t top = {d, img, row_width, 0, cut, 0, &d->bands[1], d->warm, rows_of};
+    const dither_part_t bottom = {d, img, row_width, cut, height - cut, 2, &d->bands[2], d->warm + warm_rows,
+                                  rows_of};
+    // The bottom half on a thread of its own where one can be had; if not,
+    // after the top half, with the same result.
+    pthread_t thread;
+    const bool threaded = pthread_create(&thread, nullptr, part_thread, const_cast<dither_part_t *>(&bottom)) == 0;
+    part_run(&top);
+    if (threaded)
+        pthread_join(thread, nullptr);
+    else
+        part_run(&bottom);
+}
+
+void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
+{
+    const dither_scan_t fastest = dither_scan_available(dither_avx2)   ? dither_avx2
+                                  : dither_scan_available(dither_sse2) ? dither_sse2
+                                                                       : dither_portable;
+    dither_image_using(d, img, row_width, height, fastest);
+}

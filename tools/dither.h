@@ -9,13 +9,18 @@
 // its channel levels, so the nearest colour in linear RGB is the nearest
 // level of each channel on its own.
 //
-// The picture is done as two bands: the upper half from the top row down,
-// the lower half from the bottom row up, meeting in the middle. Each band's
-// error runs away from the picture's edge it starts at, and the two never
-// exchange any, so the middle is like a picture's last row seen from both
-// sides. The bands are what makes the scan fast: each pixel must wait for
-// the error of the one before it, and two bands are two such chains that
-// the core works on at once.
+// The picture is done in bands, each scanned away from where it starts, so
+// that they never exchange error and can be done at once: the core works
+// on two bands' chains together (each pixel must wait for the error of the
+// one before it, so one chain leaves it idle), and a second core takes the
+// other half of the picture. A picture is cut into two halves (one, if it
+// is under 64 rows), and each half into two bands: one from the half's top
+// row down, one from its bottom row up, meeting in its middle like a
+// picture's last rows seen from both sides. Where a band starts inside the
+// picture (the bands either side of the cut), it first runs over the 8
+// rows before its start, as they were, and shows none of them, so it
+// starts with the error a scan would be carrying there rather than none.
+// How the work is shared out changes nothing in what is written.
 //
 // Two limits keep the diffused error from turning into visible noise:
 //  - the carried error may move a value at most half a level step (the
@@ -74,12 +79,13 @@ struct dither_t {
     dither_channel_t blue, green, red;
     alignas(16) int32_t keep_next[256][4];   // weight to the next pixel times the share kept,
     alignas(16) int32_t keep_below[256][4];  // and to each pixel below; by a pixel's largest sRGB byte
+    alignas(16) int32_t lean[256][4];        // how far blue and red lean toward green's error, by spread
     alignas(16) int32_t shown_times[4];      // level k shows as k * times + (k * plus >> 6),
     alignas(16) int32_t shown_plus[4];       // the widening of each channel
     uint32_t width;
-    dither_band_t upper;  // from the top row down
-    dither_band_t lower;  // from the bottom row up
-    alignas(16) int32_t err_rows[4][(bmp_max_side + 2) * 4];
+    dither_band_t bands[4];  // the top half's band down and band up, then the bottom half's
+    alignas(16) int32_t err_rows[8][(bmp_max_side + 2) * 4];
+    uint8_t warm[2 * 8][bmp_max_side * 3];  // the rows either side of the cut, as they were
 };
 
 // Sets up `d` for rows of `width` pixels (at most bmp_max_side) in the
@@ -89,14 +95,17 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width);
 // Dithers a whole pixel array in place: `height` rows `row_width` bytes
 // apart, each holding width pixels as blue, green, red; every channel
 // becomes one of the display levels. The bytes past a row's pixels are left
-// alone. Once for each dither_init.
+// alone. Once for each dither_init. Uses the fastest scan this machine has.
 void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height);
 
-// The same without the vector unit: what dither_image does where there is
-// none, and what the tests hold it to where there is one.
-void dither_image_portable(dither_t *d, uint8_t *img, size_t row_width, uint32_t height);
+// The ways of running the scan. Each writes the same bytes; the vector ones
+// are only faster, and the tests hold them to the portable one.
+enum dither_scan_t { dither_portable, dither_sse2, dither_avx2 };
 
-// Whether dither_image uses the vector unit on this build.
-bool dither_vectorized();
+// Whether this build, on this machine, can run `scan`.
+bool dither_scan_available(dither_scan_t scan);
+
+// dither_image with the given scan, which must be available.
+void dither_image_using(dither_t *d, uint8_t *img, size_t row_width, uint32_t height, dither_scan_t scan);
 
 #endif
