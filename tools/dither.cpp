@@ -1,10 +1,10 @@
 #include "dither.h"
 
-#include <climits>
 #include <cstddef>
 #include <cstring>
 
 #include <pthread.h>
+#include <sched.h>
 
 #include "dither_scan.h"
 #include "photo_decode.h"
@@ -31,6 +31,11 @@ static_assert(32 * 256 == 1 << error_shift, "weights in 32nds times shares in 25
 // passed on only in part.
 constexpr int32_t dark_percent = 6;
 
+
+// A level past the channel's last: above any value, leaned or not. Small
+// enough that the vector scans can scale its distance from a value by 2^10
+// within 32 bits.
+constexpr int32_t past_none = 1 << 20;
 
 // The smallest linear value nearest to level k + 1 rather than k (a tie
 // goes to the lower level).
@@ -63,8 +68,8 @@ dither_input_t input_init(const dither_channel_t *c, int32_t v)
     in.linear_first = v | static_cast<int32_t>(first << 16);
     in.move_down = low - v;
     in.move_up = high - v;
-    in.past1 = first + 1 < c->count ? threshold(c, first) - 1 : INT32_MAX;
-    in.past2 = first + 2 < c->count ? threshold(c, first + 1) - 1 : INT32_MAX;
+    in.past1 = first + 1 < c->count ? threshold(c, first) - 1 : past_none;
+    in.past2 = first + 2 < c->count ? threshold(c, first + 1) - 1 : past_none;
     in.base = c->linear[first];
     in.rise1 = first + 1 < c->count ? c->linear[first + 1] - c->linear[first] : 0;
     in.rise2 = first + 2 < c->count ? c->linear[first + 2] - c->linear[first + 1] : 0;
@@ -281,6 +286,21 @@ void warm_rows_copy(dither_t *d, const uint8_t *img, size_t row_width, uint32_t 
     }
 }
 
+// Keeps a new thread off the processor this one is on, where there is
+// another it may use. Left to itself, the scheduler starts the thread
+// here, beside the one that is about to be busy, and may take
+// milliseconds, most of the work, to move either.
+void elsewhere(pthread_attr_t *attr)
+{
+    cpu_set_t allowed;
+    const int here = sched_getcpu();
+    if (here >= 0 && here < CPU_SETSIZE && sched_getaffinity(0, sizeof allowed, &allowed) == 0 &&
+        CPU_ISSET(here, &allowed) && CPU_COUNT(&allowed) > 1) {
+        CPU_CLR(here, &allowed);
+        pthread_attr_setaffinity_np(attr, sizeof allowed, &allowed);
+    }
+}
+
 rows_fn rows_for(dither_scan_t scan)
 {
 #ifdef KESTROW_DITHER_X86
@@ -321,7 +341,7 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width)
     shown_init(d, color_bits);
     d->width = width;
     for (int b = 0; b < 4; b++) {
-        d->bands[b] = {d->err_rows[2 * b], d->err_rows[2 * b + 1]};
+        d->bands[b] = {d->err_rows[2 * b], d->err_rows[2 * b + 1], d->prep[b]};
         err_row_clear(d->err_rows[2 * b], width);
         err_row_clear(d->err_rows[2 * b + 1], width);
     }
@@ -361,7 +381,13 @@ void dither_image_using(dither_t *d, uint8_t *img, size_t row_width, uint32_t he
     // The bottom half on a thread of its own where one can be had; if not,
     // after the top half, with the same result.
     pthread_t thread;
-    const bool threaded = pthread_create(&thread, nullptr, part_thread, const_cast<dither_part_t *>(&bottom)) == 0;
+    pthread_attr_t attr;
+    bool threaded = false;
+    if (pthread_attr_init(&attr) == 0) {
+        elsewhere(&attr);
+        threaded = pthread_create(&thread, &attr, part_thread, const_cast<dither_part_t *>(&bottom)) == 0;
+        pthread_attr_destroy(&attr);
+    }
     part_run(&top);
     if (threaded)
         pthread_join(thread, nullptr);
