@@ -37,15 +37,13 @@ void bmp_header_decode(const uint8_t *b, bmp_header_t *h)
     h->img_size = le32(b + 32);
 }
 
-// Allocates the pixel array. A large one is placed on 2 MiB boundaries and
-// offered to the kernel as huge pages: filling tens of thousands of 4 KiB
-// pages one fault at a time costs more than the read's copy itself. The
-// buffer is released with free() either way.
-uint8_t *pixel_array_alloc(uint32_t size)
+} // namespace
+
+void *large_buffer_alloc(size_t size, size_t huge_from)
 {
     constexpr size_t huge_page = size_t{2} << 20;
 #ifdef MADV_HUGEPAGE
-    if (size >= huge_page) {
+    if (size >= huge_from) {
         const size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
         void *p = aligned_alloc(huge_page, rounded);
         if (p != nullptr) {
@@ -54,10 +52,20 @@ uint8_t *pixel_array_alloc(uint32_t size)
             madvise(p, rounded, MADV_HUGEPAGE);
             errno = saved_errno;
         }
-        return static_cast<uint8_t *>(p);
+        return p;
     }
+#else
+    (void)huge_from;
 #endif
-    return static_cast<uint8_t *>(malloc(size));
+    return malloc(size);
+}
+
+namespace {
+
+// The pixel array, as a large buffer from 2 MiB up.
+uint8_t *pixel_array_alloc(uint32_t size)
+{
+    return static_cast<uint8_t *>(large_buffer_alloc(size, size_t{2} << 20));
 }
 
 bool bmp_format_supported(const bmp_header_t *h)

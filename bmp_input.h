@@ -2,6 +2,7 @@
 #ifndef KESTROW_BMP_INPUT_H
 #define KESTROW_BMP_INPUT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -12,6 +13,12 @@ inline constexpr uint32_t bmp_max_side = 4096;
 
 // Bytes one stored pixel row takes: width x 3 rounded up to a multiple of 4.
 int32_t bmp_row_width(const bmp_header_t *h);
+
+// Allocates `size` bytes, released with free(). From `huge_from` bytes up
+// the buffer is placed on 2 MiB boundaries, rounded up to a whole number of
+// them, and offered to the kernel as huge pages: filling tens of thousands
+// of 4 KiB pages one fault at a time costs more than the copy into them.
+void *large_buffer_alloc(size_t size, size_t huge_from);
 
 // Reads the magic and the header record from the start of `in` into `h`.
 // Returns 1 when the picture is one this tool converts, with `in` left at

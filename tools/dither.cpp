@@ -341,7 +341,7 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width)
     shown_init(d, color_bits);
     d->width = width;
     for (int b = 0; b < 4; b++) {
-        d->bands[b] = {d->err_rows[2 * b], d->err_rows[2 * b + 1], d->prep[b]};
+        d->bands[b] = {d->err_rows[2 * b], d->err_rows[2 * b + 1]};
         err_row_clear(d->err_rows[2 * b], width);
         err_row_clear(d->err_rows[2 * b + 1], width);
     }

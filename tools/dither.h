@@ -69,7 +69,6 @@ struct dither_channel_t {
 struct alignas(64) dither_band_t {  // a cache line each: bands on different threads share none
     int32_t *err_this;  // error reaching the row being dithered
     int32_t *err_next;  // error reaching the band's next row
-    uint16_t *prep;     // room for what a vector scan works out of a row before scanning it
 };
 
 // Everything one run needs: the levels of each channel, the share of error
@@ -87,7 +86,6 @@ struct dither_t {
     dither_band_t bands[4];  // the top half's band down and band up, then the bottom half's
     alignas(16) int32_t err_rows[8][(bmp_max_side + 2) * 4];
     uint8_t warm[2 * 8][bmp_max_side * 3];  // the rows either side of the cut, as they were
-    uint16_t prep[4][bmp_max_side * 5 + 16];  // each band's dither_band_t::prep
 };
 
 // Sets up `d` for rows of `width` pixels (at most bmp_max_side) in the

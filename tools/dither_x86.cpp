@@ -167,74 +167,17 @@ KESTROW_AVX2 inline void transpose2(v256 a, v256 b, v256 c, v256 *f0, v256 *f1, 
     *f3 = _mm256_unpackhi_epi64(ab_hi, c_hi);
 }
 
-// The records of one pixel of each band, from the byte offsets of the
-// records in their channel's table (blue, green, red).
-KESTROW_AVX2 inline fields256 gather2(const dither_t *d, const uint16_t *at_a, const uint16_t *at_b)
+KESTROW_AVX2 inline fields256 gather2(const dither_t *d, const uint8_t *pa, const uint8_t *pb)
 {
-    const auto *blue = reinterpret_cast<const char *>(d->blue.input);
-    const auto *green = reinterpret_cast<const char *>(d->green.input);
-    const auto *red = reinterpret_cast<const char *>(d->red.input);
-    const char *ib[2] = {blue + at_a[0], blue + at_b[0]};
-    const char *ig[2] = {green + at_a[1], green + at_b[1]};
-    const char *ir[2] = {red + at_a[2], red + at_b[2]};
-    constexpr size_t half = offsetof(dither_input_t, past2);
+    const dither_input_t *ib[2] = {&d->blue.input[pa[0]], &d->blue.input[pb[0]]};
+    const dither_input_t *ig[2] = {&d->green.input[pa[1]], &d->green.input[pb[1]]};
+    const dither_input_t *ir[2] = {&d->red.input[pa[2]], &d->red.input[pb[2]]};
     fields256 f;
     transpose2(load2(ib[0], ib[1]), load2(ig[0], ig[1]), load2(ir[0], ir[1]), &f.linear_first,
                &f.move_down, &f.move_up, &f.past1);
-    transpose2(load2(ib[0] + half, ib[1] + half), load2(ig[0] + half, ig[1] + half),
-               load2(ir[0] + half, ir[1] + half), &f.past2, &f.base, &f.rise1, &f.rise2);
+    transpose2(load2(&ib[0]->past2, &ib[1]->past2), load2(&ig[0]->past2, &ig[1]->past2),
+               load2(&ir[0]->past2, &ir[1]->past2), &f.past2, &f.base, &f.rise1, &f.rise2);
     return f;
-}
-
-// What the scan needs of a row, worked out for the whole row before it
-// starts, many bytes at a time: for each byte, the offset of its record in
-// its channel's table; for each pixel, the offsets of its entries in the
-// tables by brightest byte and by spread. The scan then never reads the
-// row, only writes it, and has no bytes to compare.
-struct prep_t {
-    uint16_t *record;  // 3 a pixel
-    uint16_t *bright;  // 1 a pixel
-    uint16_t *spread;  // 1 a pixel
-};
-
-prep_t prep_parts(uint16_t *prep)
-{
-    return {prep, prep + 3 * bmp_max_side + 8, prep + 4 * bmp_max_side + 12};
-}
-
-constexpr unsigned record_shift = 5, entry_shift = 4;
-static_assert(sizeof(dither_input_t) == 1u << record_shift);
-static_assert(sizeof(dither_t::keep_next[0]) == 1u << entry_shift && sizeof(dither_t::lean[0]) == 1u << entry_shift);
-
-KESTROW_AVX2 void prep_row(const uint8_t *row, uint32_t width, const prep_t &p)
-{
-    const size_t bytes = size_t{width} * 3;
-    size_t i = 0;
-    for (; i + 16 <= bytes; i += 16)
-        _mm256_storeu_si256(reinterpret_cast<v256 *>(p.record + i),
-                            _mm256_slli_epi16(_mm256_cvtepu8_epi16(load(row + i)), record_shift));
-    for (; i < bytes; i++)
-        p.record[i] = static_cast<uint16_t>(row[i] << record_shift);
-    // Five pixels from each sixteen bytes: the largest and smallest of each
-    // byte and the two after it, taken at every third byte.
-    const v128 every_third = _mm_setr_epi8(0, 3, 6, 9, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    uint32_t x = 0;
-    for (; 3 * size_t{x} + 16 <= bytes; x += 5) {
-        const v128 v = load(row + 3 * size_t{x});
-        const v128 v1 = _mm_srli_si128(v, 1), v2 = _mm_srli_si128(v, 2);
-        const v128 most = _mm_max_epu8(v, _mm_max_epu8(v1, v2));
-        const v128 least = _mm_min_epu8(v, _mm_min_epu8(v1, v2));
-        const v128 bright = _mm_shuffle_epi8(most, every_third);
-        const v128 spread = _mm_shuffle_epi8(_mm_sub_epi8(most, least), every_third);
-        _mm_storeu_si128(reinterpret_cast<v128 *>(p.bright + x), _mm_slli_epi16(_mm_cvtepu8_epi16(bright), entry_shift));
-        _mm_storeu_si128(reinterpret_cast<v128 *>(p.spread + x), _mm_slli_epi16(_mm_cvtepu8_epi16(spread), entry_shift));
-    }
-    for (; x < width; x++) {
-        const uint8_t *px = row + 3 * size_t{x};
-        const uint8_t most = max3(px[0], px[1], px[2]);
-        p.bright[x] = static_cast<uint16_t>(most << entry_shift);
-        p.spread[x] = static_cast<uint16_t>((most - min3(px[0], px[1], px[2])) << entry_shift);
-    }
 }
 
 // What is left of the values over the base level, `over_base`, once the
@@ -271,18 +214,18 @@ struct pair_consts_t {
     v256 half, low16, times, plus;
 };
 
-// A table entry by its byte offset.
-inline const void *entry(const void *table, uint16_t at) { return static_cast<const char *>(table) + at; }
-
-// The same pixel x of both bands: `pa` and `pb` its bytes in each row, `slot`
-// its slot in each band's error rows.
+// The same pixel of both bands: `pa` and `pb` their bytes, `slot` their
+// slot in each band's error rows.
 template <int step, bool six>
-KESTROW_AVX2 inline void pixel_avx2(const dither_t *d, const pair_consts_t &k0, chain256 *c, const prep_t &qa,
-                                    const prep_t &qb, ptrdiff_t x, uint8_t *pa, uint8_t *pb,
-                                    const pair_rows_t &r, ptrdiff_t slot)
+KESTROW_AVX2 inline void pixel_avx2(const dither_t *d, const pair_consts_t &k0, chain256 *c, uint8_t *pa,
+                                    uint8_t *pb, const pair_rows_t &r, ptrdiff_t slot)
 {
-    const uint16_t bright_a = qa.bright[x], bright_b = qb.bright[x];
-    const fields256 f = gather2(d, qa.record + 3 * x, qb.record + 3 * x);
+    const uint8_t ba = pa[0], ga = pa[1], ra = pa[2], bb = pb[0], gb = pb[1], rb = pb[2];
+    const uint8_t bright_a = max3(ba, ga, ra), bright_b = max3(bb, gb, rb);
+    const uint8_t spread_a = static_cast<uint8_t>(bright_a - min3(ba, ga, ra));
+    const uint8_t spread_b = static_cast<uint8_t>(bright_b - min3(bb, gb, rb));
+    const uint8_t both_a[3] = {ba, ga, ra}, both_b[3] = {bb, gb, rb};
+    const fields256 f = gather2(d, both_a, both_b);
     // The value is added to the error before the shift and the clamp made
     // around it, so it is not added on the way from one pixel to the next:
     // v + clamp(m, down, up) is clamp(v + m, v + down, v + up), and v is a
@@ -299,13 +242,13 @@ KESTROW_AVX2 inline void pixel_avx2(const dither_t *d, const pair_consts_t &k0, 
     // lean: w - (z >> 10) > past exactly when (w - past) * 2^10 > z, and the
     // left side does not wait for green.
     const v256 green = _mm256_shuffle_epi32(e_green, _MM_SHUFFLE(1, 1, 1, 1));
-    const v256 z = _mm256_madd_epi16(green, load2(entry(d->lean, qa.spread[x]), entry(d->lean, qb.spread[x])));
+    const v256 z = _mm256_madd_epi16(green, load2(d->lean[spread_a], d->lean[spread_b]));
     above1 = _mm256_cmpgt_epi32(_mm256_slli_epi32(_mm256_sub_epi32(w, f.past1), lean_shift), z);
     above2 = _mm256_cmpgt_epi32(_mm256_slli_epi32(_mm256_sub_epi32(w, f.past2), lean_shift), z);
     const v256 e = _mm256_sub_epi32(over_base, _mm256_add_epi32(_mm256_and_si256(f.rise1, above1),
                                                                 _mm256_and_si256(f.rise2, above2)));
-    c->next = _mm256_madd_epi16(e, load2(entry(d->keep_next, bright_a), entry(d->keep_next, bright_b)));
-    const v256 e_below = _mm256_madd_epi16(e, load2(entry(d->keep_below, bright_a), entry(d->keep_below, bright_b)));
+    c->next = _mm256_madd_epi16(e, load2(d->keep_next[bright_a], d->keep_next[bright_b]));
+    const v256 e_below = _mm256_madd_epi16(e, load2(d->keep_below[bright_a], d->keep_below[bright_b]));
     const ptrdiff_t behind = slot - slots * step;
     store2(r.next_a + behind, r.next_b + behind, _mm256_add_epi32(_mm256_add_epi32(c->below, e_below), k0.half));
     c->below = e_below;
@@ -328,13 +271,10 @@ KESTROW_AVX2 void scan_avx2(const dither_t *d, const dither_band_t *first, const
     const pair_consts_t k0 = {_mm256_set1_epi32(error_half), _mm256_set1_epi32(0xFFFF),
                               load2(d->shown_times, d->shown_times), load2(d->shown_plus, d->shown_plus)};
     uint8_t *const row_a = rows[0], *const row_b = rows[1];
-    const prep_t qa = prep_parts(first->prep), qb = prep_parts(second->prep);
-    prep_row(row_a, d->width, qa);
-    prep_row(row_b, d->width, qb);
     chain256 c = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     ptrdiff_t x = step > 0 ? 0 : width - 1;
     for (ptrdiff_t i = 0; i < width; i++, x += step)
-        pixel_avx2<step, six>(d, k0, &c, qa, qb, x, row_a + 3 * x, row_b + 3 * x, r, slots * (x + 1));
+        pixel_avx2<step, six>(d, k0, &c, row_a + 3 * x, row_b + 3 * x, r, slots * (x + 1));
     const ptrdiff_t last = slots * (x - step + 1);
     store2(r.next_a + last, r.next_b + last, _mm256_add_epi32(c.below, k0.half));
 }
