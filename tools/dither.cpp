@@ -112,12 +112,22 @@ void keep_init(dither_t *d)
 // Choosing blue and red as if their values were moved by a share of
 // green's error makes the three err alike, so the noise left is mostly in
 // lightness. A saturated colour has little to gain and its smooth ramps
-// would only pick up green's pattern, so the share falls to none there.
+// would only pick up green's pattern, so the share falls with the spread:
+// about (256 - spread) / 1024, taken as a power of two, green's error
+// shifted right by 2 (a quarter) for grey down to 10 at full saturation.
+// A shift, not a product, because the vector scans then need no multiply
+// on the way from one pixel to the next.
 void lean_init(dither_t *d)
 {
     for (int32_t spread = 0; spread < 256; spread++) {
-        const int32_t toward[slots] = {256 - spread, 0, 256 - spread, 0};
-        memcpy(d->lean[spread], toward, sizeof toward);
+        // The power of two nearest (256 - spread) / 1024: while 1024 over
+        // it is at least 2^(shift + 1/2), one more.
+        const int64_t room = 256 - spread;
+        int32_t shift = 2;
+        while (shift < 10 && int64_t{1024} * 1024 >= (room * room) << (2 * shift + 1))
+            shift++;
+        for (ptrdiff_t lane = 0; lane < slots; lane++)
+            d->lean[spread][lane] = shift;
     }
 }
 
@@ -187,7 +197,7 @@ void dither_scan_portable(const dither_t *d, const dither_band_t *band, uint8_t 
         int32_t e_b, e_g, e_r;
         // Green first: blue and red lean toward its error.
         px[1] = dither_channel(&d->green, g, err_this[slot + 1] + next_g, 0, &e_g);
-        const int32_t lean = (e_g * d->lean[brightest - min3(b, g, r)][0]) >> lean_shift;
+        const int32_t lean = e_g >> d->lean[brightest - min3(b, g, r)][0];
         px[0] = dither_channel(&d->blue, b, err_this[slot] + next_b, lean, &e_b);
         px[2] = dither_channel(&d->red, r, err_this[slot + 2] + next_r, lean, &e_r);
         next_b = e_b * keep_next;

@@ -79,7 +79,7 @@ struct dither_t {
     dither_channel_t blue, green, red;
     alignas(16) int32_t keep_next[256][4];   // weight to the next pixel times the share kept,
     alignas(16) int32_t keep_below[256][4];  // and to each pixel below; by a pixel's largest sRGB byte
-    alignas(16) int32_t lean[256][4];        // how far blue and red lean toward green's error, by spread
+    alignas(16) int32_t lean[256][4];        // blue and red lean by green's error >> this, by spread
     alignas(16) int32_t shown_times[4];      // level k shows as k * times + (k * plus >> 6),
     alignas(16) int32_t shown_plus[4];       // the widening of each channel
     uint32_t width;

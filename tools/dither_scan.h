@@ -19,11 +19,6 @@ inline constexpr int32_t error_half = 1 << (error_shift - 1);  // rounds to the 
 
 inline constexpr ptrdiff_t slots = 4;  // error slots a pixel: blue, green, red, unused
 
-// Blue and red lean toward green's error by (256 - spread) / 2^lean_shift,
-// the spread being the pixel's largest sRGB byte less its smallest: a
-// quarter for a grey pixel, nothing for a fully saturated one.
-inline constexpr int32_t lean_shift = 10;
-
 inline uint8_t max3(uint8_t a, uint8_t b, uint8_t c)
 {
     const uint8_t ab = a > b ? a : b;

@@ -10,9 +10,10 @@
 // clamp's bounds stay within +-24577 (half the widest level step, and what
 // a full share of weights adds up to, with blue and red leaning by up to a
 // quarter of green's error), so as sign-extended 16-bit halves their 16-bit
-// max and min are the 32-bit ones; errors times shares (at most 14 x 256),
-// green's error times a lean (at most 256) and levels times widening
-// factors fit the 16-bit multiply-add, whose upper halves multiply zero.
+// max and min are the 32-bit ones; errors times shares (at most 14 x 256)
+// and levels times widening factors fit the 16-bit multiply-add, whose
+// upper halves multiply zero; a value's distance from a level, shifted
+// left by at most 10, stays within 32 bits.
 #include "dither_scan.h"
 
 #ifdef KESTROW_DITHER_X86
@@ -66,14 +67,16 @@ inline fields128 gather(const dither_t *d, const uint8_t *px)
     return f;
 }
 
-// The level chosen for the values `v`, in linear light; `above1` and
-// `above2` (masks) say whether it is above the first and the second.
-inline v128 level_nearest(const fields128 &f, v128 v, v128 *above1, v128 *above2)
+// The rises from the base level to the level chosen, given whether it is
+// above the first and the second (masks).
+inline v128 rises(const fields128 &f, v128 above1, v128 above2)
 {
-    *above1 = _mm_cmpgt_epi32(v, f.past1);
-    *above2 = _mm_cmpgt_epi32(v, f.past2);
-    return _mm_add_epi32(f.base, _mm_add_epi32(_mm_and_si128(f.rise1, *above1),
-                                               _mm_and_si128(f.rise2, *above2)));
+    return _mm_add_epi32(_mm_and_si128(f.rise1, above1), _mm_and_si128(f.rise2, above2));
+}
+
+inline uint8_t spread_of(const uint8_t *px)
+{
+    return static_cast<uint8_t>(max3(px[0], px[1], px[2]) - min3(px[0], px[1], px[2]));
 }
 
 // One pixel of one band: `px` its three bytes (replaced by the levels
@@ -87,14 +90,19 @@ inline void pixel_sse2(const dither_t *d, chain128 *c, uint8_t *px, const int32_
     v128 move = _mm_srai_epi32(_mm_add_epi32(load(err_this), c->next), error_shift);
     move = _mm_min_epi16(_mm_max_epi16(move, f.move_down), f.move_up);
     const v128 w = _mm_add_epi32(_mm_and_si128(f.linear_first, _mm_set1_epi32(0xFFFF)), move);
-    // Green's error, then every channel again with blue and red leaning
-    // toward it (green leans by nothing, so stays as it was).
-    v128 above1, above2;
-    const v128 e_green = _mm_sub_epi32(w, level_nearest(f, w, &above1, &above2));
-    const v128 green = _mm_shuffle_epi32(e_green, _MM_SHUFFLE(1, 1, 1, 1));
-    const v128 toward = load(d->lean[brightest - min3(px[0], px[1], px[2])]);
-    const v128 lean = _mm_srai_epi32(_mm_madd_epi16(green, toward), lean_shift);
-    const v128 e = _mm_sub_epi32(w, level_nearest(f, _mm_sub_epi32(w, lean), &above1, &above2));
+    // Green's choice, then blue and red leaning toward green's error e by
+    // a shift s: w - (e >> s) > past exactly when (w - past) << s plus the
+    // rises green took is above green's value over its base. Green's own
+    // lane compares against zeros, so stays as it was.
+    const v128 over_base = _mm_sub_epi32(w, f.base);
+    const v128 taken = rises(f, _mm_cmpgt_epi32(w, f.past1), _mm_cmpgt_epi32(w, f.past2));
+    const v128 not_green = _mm_setr_epi32(-1, 0, -1, 0);
+    const v128 green_taken = _mm_and_si128(_mm_shuffle_epi32(taken, _MM_SHUFFLE(1, 1, 1, 1)), not_green);
+    const v128 green_over = _mm_and_si128(_mm_shuffle_epi32(over_base, _MM_SHUFFLE(1, 1, 1, 1)), not_green);
+    const v128 shift = _mm_cvtsi32_si128(d->lean[spread_of(px)][0]);
+    const v128 above1 = _mm_cmpgt_epi32(_mm_add_epi32(_mm_sll_epi32(_mm_sub_epi32(w, f.past1), shift), green_taken), green_over);
+    const v128 above2 = _mm_cmpgt_epi32(_mm_add_epi32(_mm_sll_epi32(_mm_sub_epi32(w, f.past2), shift), green_taken), green_over);
+    const v128 e = _mm_sub_epi32(over_base, rises(f, above1, above2));
     c->next = _mm_madd_epi16(e, load(d->keep_next[brightest]));
     const v128 e_below = _mm_madd_epi16(e, load(d->keep_below[brightest]));
     store(err_next - slots * step, _mm_add_epi32(_mm_add_epi32(c->below, e_below), _mm_set1_epi32(error_half)));
@@ -180,17 +188,9 @@ KESTROW_AVX2 inline fields256 gather2(const dither_t *d, const uint8_t *pa, cons
     return f;
 }
 
-// What is left of the values over the base level, `over_base`, once the
-// level chosen for the values `v` is shown; `above1` and `above2` (masks)
-// say whether that level is above the first and the second. Taking the
-// rises from what is over the base, rather than adding them to the base
-// first, is one step less on the path from one pixel to the next.
-KESTROW_AVX2 inline v256 error_nearest2(const fields256 &f, v256 v, v256 over_base, v256 *above1, v256 *above2)
+KESTROW_AVX2 inline v256 rises2(const fields256 &f, v256 above1, v256 above2)
 {
-    *above1 = _mm256_cmpgt_epi32(v, f.past1);
-    *above2 = _mm256_cmpgt_epi32(v, f.past2);
-    return _mm256_sub_epi32(over_base, _mm256_add_epi32(_mm256_and_si256(f.rise1, *above1),
-                                                        _mm256_and_si256(f.rise2, *above2)));
+    return _mm256_add_epi32(_mm256_and_si256(f.rise1, above1), _mm256_and_si256(f.rise2, above2));
 }
 
 // Three bytes from the low end of `packed`, in two stores (x86 is
@@ -212,6 +212,7 @@ struct pair_rows_t {
 
 struct pair_consts_t {
     v256 half, low16, times, plus;
+    v256 green_but_green;  // byte shuffle: green's lane into blue's and red's, zero into green's
 };
 
 // The same pixel of both bands: `pa` and `pb` their bytes, `slot` their
@@ -235,18 +236,18 @@ KESTROW_AVX2 inline void pixel_avx2(const dither_t *d, const pair_consts_t &k0, 
     const v256 moved = _mm256_srai_epi32(_mm256_add_epi32(carried, c->next), error_shift);
     const v256 w = _mm256_min_epi32(_mm256_max_epi32(moved, _mm256_add_epi32(v, f.move_down)),
                                     _mm256_add_epi32(v, f.move_up));
+    // As in the SSE2 pixel: green's choice, then blue and red leaning
+    // toward its error, with green's lane comparing against zeros.
     const v256 over_base = _mm256_sub_epi32(w, f.base);
-    v256 above1, above2;
-    const v256 e_green = error_nearest2(f, w, over_base, &above1, &above2);
-    // Blue and red against the levels as if less green's error times the
-    // lean: w - (z >> 10) > past exactly when (w - past) * 2^10 > z, and the
-    // left side does not wait for green.
-    const v256 green = _mm256_shuffle_epi32(e_green, _MM_SHUFFLE(1, 1, 1, 1));
-    const v256 z = _mm256_madd_epi16(green, load2(d->lean[spread_a], d->lean[spread_b]));
-    above1 = _mm256_cmpgt_epi32(_mm256_slli_epi32(_mm256_sub_epi32(w, f.past1), lean_shift), z);
-    above2 = _mm256_cmpgt_epi32(_mm256_slli_epi32(_mm256_sub_epi32(w, f.past2), lean_shift), z);
-    const v256 e = _mm256_sub_epi32(over_base, _mm256_add_epi32(_mm256_and_si256(f.rise1, above1),
-                                                                _mm256_and_si256(f.rise2, above2)));
+    const v256 taken = rises2(f, _mm256_cmpgt_epi32(w, f.past1), _mm256_cmpgt_epi32(w, f.past2));
+    const v256 green_taken = _mm256_shuffle_epi8(taken, k0.green_but_green);
+    const v256 green_over = _mm256_shuffle_epi8(over_base, k0.green_but_green);
+    const v256 shift = load2(d->lean[spread_a], d->lean[spread_b]);
+    const v256 above1 = _mm256_cmpgt_epi32(
+        _mm256_add_epi32(_mm256_sllv_epi32(_mm256_sub_epi32(w, f.past1), shift), green_taken), green_over);
+    const v256 above2 = _mm256_cmpgt_epi32(
+        _mm256_add_epi32(_mm256_sllv_epi32(_mm256_sub_epi32(w, f.past2), shift), green_taken), green_over);
+    const v256 e = _mm256_sub_epi32(over_base, rises2(f, above1, above2));
     c->next = _mm256_madd_epi16(e, load2(d->keep_next[bright_a], d->keep_next[bright_b]));
     const v256 e_below = _mm256_madd_epi16(e, load2(d->keep_below[bright_a], d->keep_below[bright_b]));
     const ptrdiff_t behind = slot - slots * step;
@@ -268,8 +269,11 @@ KESTROW_AVX2 void scan_avx2(const dither_t *d, const dither_band_t *first, const
 {
     const auto width = static_cast<ptrdiff_t>(d->width);
     const pair_rows_t r = {first->err_this, second->err_this, first->err_next, second->err_next};
+    const v256 green_but_green = _mm256_setr_epi8(4, 5, 6, 7, -1, -1, -1, -1, 4, 5, 6, 7, -1, -1, -1, -1,
+                                                  4, 5, 6, 7, -1, -1, -1, -1, 4, 5, 6, 7, -1, -1, -1, -1);
     const pair_consts_t k0 = {_mm256_set1_epi32(error_half), _mm256_set1_epi32(0xFFFF),
-                              load2(d->shown_times, d->shown_times), load2(d->shown_plus, d->shown_plus)};
+                              load2(d->shown_times, d->shown_times), load2(d->shown_plus, d->shown_plus),
+                              green_but_green};
     uint8_t *const row_a = rows[0], *const row_b = rows[1];
     chain256 c = {_mm256_setzero_si256(), _mm256_setzero_si256()};
     ptrdiff_t x = step > 0 ? 0 : width - 1;
