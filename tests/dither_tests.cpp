@@ -1,8 +1,9 @@
 // The dithering's level choice, checked against a plain search: for every
 // input value of every channel, over the whole range carried error can move
 // it in, the two compares of its record must pick the level nearest in
-// linear light (a tie going to the lower one). And the vector scan, where
-// there is one, held to the portable one.
+// linear light (a tie going to the lower one). What blue and red leaning
+// toward green's error is for. And every vector scan this machine has,
+// held to the portable one.
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -55,6 +56,88 @@ TEST_P(DitherLevels, TheRecordsPickTheNearestLevelOverTheirWholeRange)
             }
         }
     free(d);
+}
+
+// Dithers a `w` x `h` field of one colour (blue, green, red), without row
+// fill, by the portable scan; with `lean` false, as if each channel chose
+// its levels on its own.
+std::vector<uint8_t> dithered_field(unsigned bits, const uint8_t bgr[3], uint32_t w, uint32_t h, bool lean)
+{
+    auto *d = static_cast<dither_t *>(malloc(sizeof(dither_t)));
+    if (d == nullptr)
+        return {};
+    dither_init(d, bits, w);
+    if (!lean)
+        for (auto &shift : d->lean)
+            for (int32_t &s : shift)
+                s = 30;  // green's error shifted to 0 or -1: no lean left
+    std::vector<uint8_t> img(size_t{w} * h * 3);
+    for (size_t i = 0; i < img.size(); i++)
+        img[i] = bgr[i % 3];
+    dither_image_using(d, img.data(), size_t{w} * 3, h, dither_portable);
+    free(d);
+    return img;
+}
+
+size_t not_grey(const std::vector<uint8_t> &img)
+{
+    size_t n = 0;
+    for (size_t i = 0; i + 2 < img.size(); i += 3)
+        n += img[i] != img[i + 1] || img[i + 1] != img[i + 2];
+    return n;
+}
+
+TEST(DitherLean, PaleColoursAreShownWithFewerSpecksOfColour)
+{
+    // At 6 bits a pale colour lies between greys, and channels choosing on
+    // their own scatter pixels of every hue over it; leaning on green's
+    // error, they err alike and more pixels stay grey. One pixel of
+    // 137, 136, 137 alone: green takes level 1 (85) with much of its value
+    // left over, and blue and red, just past the middle of their step,
+    // follow it down instead of going up to 170.
+    const uint8_t alone[3] = {137, 136, 137};
+    EXPECT_EQ(dithered_field(6, alone, 1, 1, true), (std::vector<uint8_t>{85, 85, 85}));
+    EXPECT_EQ(dithered_field(6, alone, 1, 1, false), (std::vector<uint8_t>{170, 85, 170}));
+    // Fields of 64 x 64: no more than three quarters of the pixels that
+    // would not be grey.
+    const uint8_t fields[][3] = {{137, 136, 137}, {98, 104, 100}, {61, 62, 60}, {210, 190, 200}};
+    for (const auto &bgr : fields) {
+        SCOPED_TRACE(testing::Message() << int(bgr[2]) << " " << int(bgr[1]) << " " << int(bgr[0]));
+        const size_t leaning = not_grey(dithered_field(6, bgr, 64, 64, true));
+        const size_t alone_ = not_grey(dithered_field(6, bgr, 64, 64, false));
+        EXPECT_LE(leaning * 4, alone_ * 3) << leaning << " against " << alone_;
+    }
+}
+
+TEST(DitherBands, NoRowsAreLeftEmptyWhereBandsStartInsideThePicture)
+{
+    // Over a flat dark grey the first level shows as sparse dots, and a scan
+    // starting with no error carried needs some rows to build up to its
+    // first dots: at a picture's top that is its edge, but where bands
+    // start at a cut it would be a band of empty rows across the picture.
+    // The bands there first run over the rows before them, so away from
+    // the picture's own top and bottom, every four rows together keep at
+    // least half the light of four rows on average.
+    for (const uint32_t height : {256u, 301u})
+        for (const uint8_t grey : {uint8_t(20), uint8_t(26), uint8_t(40)}) {
+            SCOPED_TRACE(testing::Message() << height << " rows of grey " << int(grey));
+            constexpr uint32_t width = 256;
+            const uint8_t bgr[3] = {grey, grey, grey};
+            const std::vector<uint8_t> img = dithered_field(6, bgr, width, height, true);
+            ASSERT_EQ(img.size(), size_t{width} * 3 * height);
+            std::vector<double> light(height);
+            double total = 0;
+            for (uint32_t y = 0; y < height; y++) {
+                for (uint32_t i = 0; i < width * 3; i++)
+                    light[y] += img[size_t{width} * 3 * y + i];
+                total += light[y];
+            }
+            const double mean = total / height;
+            for (uint32_t y = 8; y + 4 + 8 <= height; y++) {
+                const double four = light[y] + light[y + 1] + light[y + 2] + light[y + 3];
+                ASSERT_GE(four, 2 * mean) << "rows " << y << " to " << y + 3;
+            }
+        }
 }
 
 TEST_P(DitherLevels, EveryVectorScanWritesWhatThePortableOneWrites)
