@@ -1,26 +1,32 @@
 // Error diffusion onto the display's colours, in linear light.
 //
 // Each channel is decoded from sRGB to linear light (a fixed table), the
-// error carried from earlier pixels is added, and the display level nearest
-// in linear light is chosen; what is left over is passed on to three
-// neighbours: 14/32 to the next pixel of the scan, 9/32 to the pixel on the
-// next row and 9/32 to the one behind it there. Rows are scanned in
-// alternating directions. The display's colours are every combination of
-// its channel levels, so the nearest colour in linear RGB is the nearest
-// level of each channel on its own.
+// error carried from earlier pixels is added, and a display level is
+// chosen; what is left over is passed on to three neighbours: 14/32 to the
+// next pixel of the scan, 9/32 to the pixel on the next row and 9/32 to
+// the one behind it there. Rows are scanned in alternating directions.
+//
+// Green takes the level nearest its value in linear light. Blue and red
+// take the level nearest their value less a share of green's error: a
+// quarter for a grey pixel, less as the pixel's bytes spread apart, close
+// to none for a saturated colour. Chosen each on its own, the three
+// channels err every which way, and a pale or grey tone is shown as specks
+// of colour, which the eye (and CIEDE2000) weighs far more than the same
+// noise in lightness; leaning on green, they err alike.
 //
 // The picture is done in bands, each scanned away from where it starts, so
 // that they never exchange error and can be done at once: the core works
 // on two bands' chains together (each pixel must wait for the error of the
-// one before it, so one chain leaves it idle), and a second core takes the
-// other half of the picture. A picture is cut into two halves (one, if it
-// is under 64 rows), and each half into two bands: one from the half's top
-// row down, one from its bottom row up, meeting in its middle like a
-// picture's last rows seen from both sides. Where a band starts inside the
-// picture (the bands either side of the cut), it first runs over the 8
+// one before it, so one chain leaves it mostly idle), and a second core
+// takes the other half of the picture. A picture is cut into two halves
+// (not at all under 64 rows), and each half into two bands: one from the
+// half's top row down, one from its bottom row up, meeting in its middle
+// like a picture's last rows seen from both sides. Where a band starts
+// inside the picture (either side of the cut), it first runs over the 8
 // rows before its start, as they were, and shows none of them, so it
-// starts with the error a scan would be carrying there rather than none.
-// How the work is shared out changes nothing in what is written.
+// starts with the error a scan would be carrying there rather than none;
+// otherwise a flat dark tone would have a band of empty rows there. How
+// the work is shared out changes nothing in what is written.
 //
 // Two limits keep the diffused error from turning into visible noise:
 //  - the carried error may move a value at most half a level step (the
