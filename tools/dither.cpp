@@ -224,7 +224,7 @@ void dither_scan_portable(const dither_t *d, const dither_band_t *band, uint8_t 
 
 void err_row_clear(int32_t *row, uint32_t width)
 {
-    for (ptrdiff_t i = 0; i < (ptrdiff_t{width} + 2) * slots; i++)
+    for (ptrdiff_t i = 0; i < (static_cast<ptrdiff_t>(width) + 2) * slots; i++)
         row[i] = error_half;
 }
 
