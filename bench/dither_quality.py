@@ -16,9 +16,11 @@ Ways compared, in each display format:
 Every result goes through the converter and photo2bmp, so what is measured
 is what the display shows.
 
-Pictures come in three sets: generated ones (smooth ramps and a star field),
-the photographs the dithering was tuned on, and pictures it was not tuned
-on. A cell is marked "worse than plain" or "> IM + 0.05" where it is.
+Pictures come in four sets: generated ones (smooth ramps and a star field),
+the photographs the dithering was tuned on, pictures it was not tuned on
+(looked at while tuning, though), and pictures held out: added only after
+the dithering was settled. A cell is marked "worse than plain" or
+"> IM + 0.05" where it is.
 
 Then the time of whole runs, interleaved rounds, medians, on tmpfs: bmpdither
 against the converter on the same picture at 1920 x 1080 and 4096 x 4096,
@@ -99,6 +101,26 @@ def unseen_pictures():
             ("stained slide", data.immunohistochemistry()), ("colour wheel", data.colorwheel()),
             ("camera", grey(data.camera())), ("coins", grey(data.coins())),
             ("logo", np.round(on_white).astype(np.uint8))]
+
+
+def held_out_pictures():
+    """Pictures added only after the dithering was settled, and first
+    measured then: grey photographs, two of them toned sepia (pale colours,
+    where blue and red lean most on green), and a generated evening sky."""
+    grey = lambda a: np.repeat(a[:, :, None], 3, axis=2)
+    def sepia(a):
+        t = a.astype(np.float64)[:, :, None] / 255
+        tone = np.array([1.0, 0.86, 0.66])  # red, green, blue of the paper
+        return np.round(t * tone * 255).astype(np.uint8)
+    w, h = 512, 256
+    x = np.linspace(0, 1, w)[None, :, None]
+    y = np.linspace(0, 1, h)[:, None, None]
+    top, bottom = np.array([0.10, 0.18, 0.45]), np.array([0.98, 0.62, 0.35])
+    sky = top + (bottom - top) * y ** 1.5 + 0.04 * np.sin(6 * x)
+    sky = np.round(np.clip(sky, 0, 1) * 255).astype(np.uint8)
+    return [("moon", grey(data.moon())), ("brick", grey(data.brick())), ("gravel", grey(data.gravel())),
+            ("clock", grey(data.clock())), ("sepia clock", sepia(data.clock())),
+            ("sepia cells", sepia(data.cell()[::2, ::2])), ("evening sky", sky)]
 
 
 def to_linear(srgb8):
@@ -244,7 +266,7 @@ def main():
         if not bench.convert:
             print("ImageMagick's convert is not installed: its column is left out.\n")
         quality_table(bench, [("generated", generated_pictures()), ("photographs", photographs()),
-                              ("not tuned on", unseen_pictures())])
+                              ("not tuned on", unseen_pictures()), ("held out", held_out_pictures())])
         speed_table(bench, rounds)
 
 
