@@ -72,7 +72,7 @@ struct dither_channel_t {
 // The error one band carries from row to row (in 8192nds of a linear step;
 // four slots a pixel, blue, green, red and one unused, and a pixel of margin
 // at each end so the scan never needs a bounds test).
-struct alignas(64) dither_band_t {  // a cache line each: bands on different threads share none
+struct dither_band_t {
     int32_t *err_this;  // error reaching the row being dithered
     int32_t *err_next;  // error reaching the band's next row
 };
