@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <pthread.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 
 #include <gtest/gtest.h>
@@ -482,6 +484,49 @@ TEST_P(Dither, GivesTheSameBytesEveryRunAndOnEveryHost)
         fnv = (fnv ^ b) * 0x100000001b3u;
     const uint64_t pinned = GetParam().bits[0] == 2 ? DITHER6_DIGEST : DITHER16_DIGEST;
     EXPECT_EQ(fnv, pinned) << std::hex << fnv;
+}
+
+// In a child: the real user dropped from root to nobody, then at most one
+// process or thread for that user, so the dither's second thread cannot
+// be started. (Set after the user changes, so the program itself still
+// starts.)
+void one_thread_only()
+{
+    drop_root();
+    const struct rlimit rl = {1, 1};
+    setrlimit(RLIMIT_NPROC, &rl);
+}
+
+void *nothing(void *) { return nullptr; }
+
+// Whether one_thread_only() does keep a process from starting a thread.
+bool threads_refused_here()
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        one_thread_only();
+        pthread_t t;
+        _exit(pthread_create(&t, nullptr, nothing, nullptr) == 0 ? 1 : 0);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_P(Dither, WritesTheSameWithoutASecondThread)
+{
+    // The lower half of a picture is dithered on a thread of its own where
+    // one can be had, and after the upper half where not: same bytes.
+    KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR("a limit on threads");
+    KESTROW_NEED(threads_refused_here(), "a process limit does not stop threads here");
+    write_file(in, make_bmp(bmp_size(201, 150), random_pixels(201 * 150, 77)));
+    const std::string p = GetParam().path;
+    ASSERT_EQ(dither(in, out).status, 0);
+    const bytes threaded = read_file(out);
+    const std::string alone = dir / "alone.bmp";
+    const run_result r = run_program(p, {p, in, alone}, one_thread_only);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read_file(alone), threaded);
 }
 
 TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
