@@ -1,14 +1,17 @@
-/* The host's side of the bare-metal check: the same digests of the same
- * photo files, read by the host's build of the reader. */
+/* The host's side of the bare-metal checks: the same digests of the same
+ * photo files, read by the host's build of the reader. With --flash-only,
+ * the sample files only through photo_open_flash, as on an AVR, whose RAM
+ * holds neither. */
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "reader_digests.h"
 
 static void emit(const char *line) { fputs(line, stdout); }
 
-/* The file at an odd address, as on the device. */
-static int digest_file(const char *label, const char *path)
+/* The file at an odd address, as on the devices. */
+static int digest_file(const char *label, const char *path, int flash_only)
 {
     FILE *f = fopen(path, "rb");
     uint8_t *buf;
@@ -22,7 +25,8 @@ static int digest_file(const char *label, const char *path)
     }
     buf = (uint8_t *)malloc((size_t)size + 1);
     if (buf != NULL && fread(buf + 1, 1, (size_t)size, f) == (size_t)size)
-        rc = digest_photo(label, buf + 1, (uint32_t)size, emit) != 0;
+        rc = (flash_only ? digest_flash(label, buf + 1, (uint32_t)size, emit)
+                         : digest_photo(label, buf + 1, (uint32_t)size, emit)) != 0;
     else
         perror(path);
     free(buf);
@@ -32,9 +36,15 @@ static int digest_file(const char *label, const char *path)
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s <6-bit photo file> <16-bit photo file>\n", argv[0]);
+    const int flash_only = argc == 4 && strcmp(argv[1], "--flash-only") == 0;
+    if (argc != 3 && !flash_only) {
+        fprintf(stderr, "usage: %s [--flash-only] <6-bit photo file> <16-bit photo file>\n", argv[0]);
         return 2;
     }
-    return digest_file("photo6", argv[1]) || digest_file("photo16", argv[2]);
+    if (flash_only)
+        return digest_file("photo6", argv[2], 1) || digest_file("photo16", argv[3], 1) || digest_generated(emit) != 0 ||
+               fputs("done\n", stdout) == EOF;
+    return digest_file("photo6", argv[1], 0) || digest_file("photo16", argv[2], 0) ||
+           digest_file("photo6", argv[1], 1) || digest_file("photo16", argv[2], 1) || digest_generated(emit) != 0 ||
+           fputs("done\n", stdout) == EOF;
 }

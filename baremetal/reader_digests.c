@@ -2,8 +2,11 @@
 
 #include <kestrow/photo_file.h>
 
-/* The widest picture the device's row buffer takes. */
+/* The widest picture the device's row buffer takes (two rows of it, four
+ * bytes a pixel); a core with little RAM sets it to what it reads. */
+#ifndef DIGEST_MAX_WIDTH
 #define DIGEST_MAX_WIDTH 128u
+#endif
 
 typedef struct {
     const uint8_t *bytes;
@@ -96,53 +99,121 @@ static int digest_format(const photo_file_t *p, photo_format_t format, uint32_t 
     return 0;
 }
 
-int digest_photo(const char *label, const uint8_t *file, uint32_t size, digest_emit_fn emit)
+static void put_code(char *line, uint32_t *at, int rc)
 {
-    static const char *const source_names[] = {"memory", "reader"};
-    memory_file_t mem;
-    int source;
-    mem.bytes = file;
-    mem.size = size;
-    for (source = 0; source < 2; source++) {
-        photo_file_t p;
-        char line[96];
-        uint32_t at = 0, f;
-        int rc = source == 0 ? photo_open_memory(&p, file, size) : photo_open_reader(&p, memory_read, &mem, size);
-        put_text(line, &at, label);
-        put_text(line, &at, " ");
-        put_text(line, &at, source_names[source]);
-        if (rc == 0 && p.width > DIGEST_MAX_WIDTH)
-            rc = PHOTO_ERR_RANGE;
+    put_text(line, at, ": error -");
+    put_decimal(line, at, (uint32_t)-rc);
+    put_text(line, at, "\n");
+}
+
+/* One opened file (rc is what the open returned): its size and encoding,
+ * then one digest a format. Errors are printed as codes, not as
+ * photo_error_text, whose strings an AVR would have to keep in RAM. */
+static int digest_open(const char *label, const char *source, const photo_file_t *p, int rc, digest_emit_fn emit)
+{
+    char line[48];
+    uint32_t at = 0, f;
+    put_text(line, &at, label);
+    put_text(line, &at, " ");
+    put_text(line, &at, source);
+    if (rc == 0 && p->width > DIGEST_MAX_WIDTH)
+        rc = PHOTO_ERR_RANGE;
+    if (rc != 0) {
+        put_code(line, &at, rc);
+        emit(line);
+        return rc;
+    }
+    put_text(line, &at, " ");
+    put_decimal(line, &at, p->width);
+    put_text(line, &at, "x");
+    put_decimal(line, &at, p->height);
+    put_text(line, &at, p->value_bytes == 1 ? " 6-bit\n" : " 16-bit\n");
+    emit(line);
+    for (f = 0; f < FORMAT_COUNT; f++) {
+        uint32_t digest = 0;
+        at = 0;
+        put_text(line, &at, "  ");
+        put_text(line, &at, format_names[f]);
+        rc = digest_format(p, (photo_format_t)f, &digest);
         if (rc != 0) {
-            put_text(line, &at, ": ");
-            put_text(line, &at, photo_error_text(rc));
-            put_text(line, &at, "\n");
+            put_code(line, &at, rc);
             emit(line);
             return rc;
         }
         put_text(line, &at, " ");
-        put_decimal(line, &at, p.width);
-        put_text(line, &at, "x");
-        put_decimal(line, &at, p.height);
-        put_text(line, &at, p.value_bytes == 1 ? " 6-bit\n" : " 16-bit\n");
+        put_hex(line, &at, digest);
+        put_text(line, &at, "\n");
         emit(line);
-        for (f = 0; f < FORMAT_COUNT; f++) {
-            uint32_t digest = 0;
-            at = 0;
-            put_text(line, &at, "  ");
-            put_text(line, &at, format_names[f]);
-            put_text(line, &at, " ");
-            rc = digest_format(&p, (photo_format_t)f, &digest);
-            if (rc != 0) {
-                put_text(line, &at, photo_error_text(rc));
-                put_text(line, &at, "\n");
-                emit(line);
-                return rc;
+    }
+    return 0;
+}
+
+int digest_photo(const char *label, const uint8_t *file, uint32_t size, digest_emit_fn emit)
+{
+    memory_file_t mem;
+    photo_file_t p;
+    int rc;
+    mem.bytes = file;
+    mem.size = size;
+    rc = digest_open(label, "memory", &p, photo_open_memory(&p, file, (size_t)size), emit);
+    if (rc == 0)
+        rc = digest_open(label, "reader", &p, photo_open_reader(&p, memory_read, &mem, size), emit);
+    return rc;
+}
+
+int digest_flash(const char *label, const uint8_t *file, uint32_t size, digest_emit_fn emit)
+{
+    photo_file_t p;
+    return digest_open(label, "flash", &p, photo_open_flash(&p, file, (size_t)size), emit);
+}
+
+/* xorshift32: the same numbers on every core. */
+static uint32_t next_random(uint32_t *state)
+{
+    uint32_t x = *state;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return *state = x;
+}
+
+/* Pictures of odd and edge sizes, of values an encoder writes (0x40 and
+ * not 0x3C), made alike on every core and read from RAM. The 3 x 2 6-bit
+ * file is the 10-byte one that a 16-bit int once refused. */
+#define GENERATED_MAX_BYTES 260u
+static const struct {
+    uint8_t width, height, value_bytes;
+} generated_sizes[] = {{1, 1, 1}, {1, 1, 2}, {3, 2, 1}, {3, 2, 2}, {13, 7, 1},
+                       {13, 7, 2}, {1, 63, 2}, {95, 2, 1}, {61, 2, 2}};
+
+int digest_generated(digest_emit_fn emit)
+{
+    static uint8_t file[GENERATED_MAX_BYTES];
+    uint32_t state = 2463534242u, i, n;
+    for (n = 0; n < sizeof generated_sizes / sizeof generated_sizes[0]; n++) {
+        const uint32_t w = generated_sizes[n].width, h = generated_sizes[n].height;
+        const uint32_t size = PHOTO_HEADER_BYTES + w * h * generated_sizes[n].value_bytes;
+        char label[16];
+        uint32_t at = 0;
+        int rc;
+        file[0] = (uint8_t)w;
+        file[1] = 0;
+        file[2] = (uint8_t)h;
+        file[3] = 0;
+        for (i = PHOTO_HEADER_BYTES; i < size; i++) {
+            uint8_t v = (uint8_t)next_random(&state);
+            if (generated_sizes[n].value_bytes == 1) {
+                v &= 63u;
+                if (v == 0x3C)
+                    v = 0x40;
             }
-            put_hex(line, &at, digest);
-            put_text(line, &at, "\n");
-            emit(line);
+            file[i] = v;
         }
+        put_text(label, &at, "gen");
+        put_decimal(label, &at, n);
+        rc = digest_photo(label, file, size, emit);
+        if (rc != 0)
+            return rc;
     }
     return 0;
 }

@@ -29,8 +29,8 @@
  *     if (rc != 0)
  *         show_error(photo_error_text(rc));
  *
- * Two sources: the whole file in memory (flash, XIP, an `xxd -i` array),
- * or a function that reads n bytes at an offset (FatFs, an SD card, a
+ * Two sources: the whole file in memory (flash, XIP, an `xxd -i` array;
+ * on an AVR's flash, see photo_open_flash), or a function that reads n bytes at an offset (FatFs, an SD card, a
  * descriptor); the second is read through a PHOTO_FILE_CHUNK_BYTES buffer
  * on the stack (64 unless defined before the include; even, at least 2).
  *
@@ -69,8 +69,13 @@
 #error "PHOTO_FILE_CHUNK_BYTES must be even and at least 2"
 #endif
 
+/* Written for an int of 16 bits as well as 32 (AVR, MSP430): every
+ * product that can pass 65535 is taken in uint32_t, and no shift moves a
+ * bit into or past the sign of an int. */
 #define PHOTO_MAX_SIDE 4096u
 #define PHOTO_HEADER_BYTES 4u
+/* The longest file either encoding allows: 4 + 2 * 4096 * 4096. */
+#define PHOTO_MAX_FILE_BYTES ((uint32_t)PHOTO_HEADER_BYTES + (uint32_t)2 * PHOTO_MAX_SIDE * PHOTO_MAX_SIDE)
 
 #ifdef __cplusplus
 extern "C" {
@@ -278,7 +283,7 @@ static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, 
     case PHOTO_RGB888: {
         const uint32_t step = photo_format_bytes(format, 2);
         for (i = 0; i < n; i++, d += step)
-            photo_put_pixel(photo_value16_rgb((uint16_t)(s[2 * i] | s[2 * i + 1] << 8)), format, d);
+            photo_put_pixel(photo_value16_rgb((uint16_t)((unsigned)s[2 * i] | (unsigned)s[2 * i + 1] << 8)), format, d);
         return 0;
     }
     }
@@ -369,6 +374,7 @@ static inline void photo_clear(photo_file_t *p)
  * it is read. */
 static inline int photo_open_memory(photo_file_t *p, const void *data, size_t size)
 {
+    uint32_t size32 = (uint32_t)size;
     int rc;
     if (p == NULL)
         return PHOTO_ERR_ARGUMENT;
@@ -377,9 +383,14 @@ static inline int photo_open_memory(photo_file_t *p, const void *data, size_t si
         return PHOTO_ERR_ARGUMENT;
     if (size < PHOTO_HEADER_BYTES)
         return PHOTO_ERR_SHORT;
-    /* No valid file is near 2^32 bytes; anything longer fits no encoding. */
-    rc = photo_open_header(p, (const uint8_t *)data,
-                           size > PHOTO_HEADER_BYTES + 2 * PHOTO_MAX_SIDE * PHOTO_MAX_SIDE ? 0u : (uint32_t)size);
+#if SIZE_MAX > 0xFFFFFFFFu
+    /* No valid file is near 2^32 bytes; a longer one, which a cut to 32
+     * bits could make look right, fits no encoding. (Where size_t has 32
+     * bits or fewer the cut loses nothing.) */
+    if (size > PHOTO_MAX_FILE_BYTES)
+        size32 = 0;
+#endif
+    rc = photo_open_header(p, (const uint8_t *)data, size32);
     if (rc != 0) {
         p->value_bytes = 0;
         return rc;
@@ -412,6 +423,45 @@ static inline int photo_open_reader(photo_file_t *p, photo_read_fn read, void *c
     p->context = context;
     return 0;
 }
+
+/* A picture in flash. Where flash is in the address space (ARM, RISC-V,
+ * ESP32, hosts) this is photo_open_memory. On an AVR, data declared
+ * PROGMEM stays in flash but is not reachable through an ordinary pointer,
+ * and plain `const` data is copied into the few KiB of RAM at start-up,
+ * so a picture is declared PHOTO_FLASH and read with memcpy_P through the
+ * read-function source. Declare it the same way on every core:
+ *
+ *     static const uint8_t picture[] PHOTO_FLASH = { ...xxd -i bytes... };
+ *     rc = photo_open_flash(&photo, picture, sizeof picture);
+ *
+ * On an AVR with more than 64 KiB of flash, the pictures must lie in its
+ * first 64 KiB, which avr-gcc fills with PROGMEM data first. */
+#if defined(__AVR__)
+#include <avr/pgmspace.h>
+#define PHOTO_FLASH PROGMEM
+
+static inline int photo_flash_read(void *context, uint32_t offset, void *dst, uint32_t n)
+{
+    memcpy_P(dst, (const uint8_t *)context + offset, (size_t)n);
+    return 0;
+}
+
+static inline int photo_open_flash(photo_file_t *p, const void *data, size_t size)
+{
+    if (p != NULL && data == NULL) {
+        photo_clear(p);
+        return PHOTO_ERR_ARGUMENT;
+    }
+    return photo_open_reader(p, photo_flash_read, (void *)(uintptr_t)data, (uint32_t)size);
+}
+#else
+#define PHOTO_FLASH
+
+static inline int photo_open_flash(photo_file_t *p, const void *data, size_t size)
+{
+    return photo_open_memory(p, data, size);
+}
+#endif
 
 /* ---- Reading ------------------------------------------------------------ */
 

@@ -1,8 +1,10 @@
-/* The reader on a Cortex-M0 (the micro:bit's nRF51822, under
- * qemu-system-arm -M microbit): both photo files, embedded in flash at odd
- * addresses, read in every format into buffers at odd addresses. Prints
- * through semihosting what the host prints for the same files; a fault
- * (an unaligned access, which this core refuses) ends the run as failed. */
+/* The reader on a 32-bit core with no operating system: a Cortex-M0 (the
+ * micro:bit's nRF51822 under qemu-system-arm -M microbit) or an rv32imac
+ * (qemu-system-riscv32 -M virt). Both photo files, embedded at odd
+ * addresses, read in every format into buffers at odd addresses, then the
+ * generated pictures. Prints through semihosting what the host prints for
+ * the same files; a fault (on a Cortex-M0, an unaligned access) ends the
+ * run as failed. */
 #include <stdint.h>
 
 #include "photo16_size.h"
@@ -35,7 +37,10 @@ int main(void)
         return 1;
     }
     if (digest_photo("photo6", photo6.bytes, PHOTO6_SIZE, emit) != 0 ||
-        digest_photo("photo16", photo16.bytes, PHOTO16_SIZE, emit) != 0)
+        digest_photo("photo16", photo16.bytes, PHOTO16_SIZE, emit) != 0 ||
+        digest_flash("photo6", photo6.bytes, PHOTO6_SIZE, emit) != 0 ||
+        digest_flash("photo16", photo16.bytes, PHOTO16_SIZE, emit) != 0 || digest_generated(emit) != 0)
         return 1;
+    emit("done\n");
     return 0;
 }
