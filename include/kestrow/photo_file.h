@@ -203,32 +203,134 @@ static inline void photo_put_pixel(photo_rgb_t c, photo_format_t format, uint8_t
     }
 }
 
+/* Tables of what a 6-bit value gives, 0 to 0x40, so that a core pays a
+ * load a pixel rather than a widening. An entry also tells whether the
+ * value is one an encoder writes: bit 16 of an RGB565 entry, the top byte
+ * of an XRGB8888 one, are clear only for 0x3C, which stands for every
+ * value no encoder writes. On an AVR they stay in flash, as plain const
+ * data would be copied into its RAM. */
+#if defined(__AVR__)
+#include <avr/pgmspace.h>
+#define PHOTO_TABLE PROGMEM
+#define PHOTO_TABLE_ENTRY(table, i) pgm_read_dword(&(table)[i])
+#else
+#define PHOTO_TABLE
+#define PHOTO_TABLE_ENTRY(table, i) ((table)[i])
+#endif
+
+static inline unsigned photo_entry6_index(unsigned v) { return v <= 0x40 ? v : 0x3Cu; }
+
+#define PHOTO_RGB565_VALID 0x10000u
+static inline uint32_t photo_rgb565_entry6(unsigned v)
+{
+    static const uint32_t table[65] PHOTO_TABLE = {
+        0x10000u, 0x1000Au, 0x10015u, 0x1001Fu, 0x102A0u, 0x102AAu, 0x102B5u, 0x102BFu,
+        0x10540u, 0x1054Au, 0x10555u, 0x1055Fu, 0x107E0u, 0x107EAu, 0x107F5u, 0x107FFu,
+        0x15000u, 0x1500Au, 0x15015u, 0x1501Fu, 0x152A0u, 0x152AAu, 0x152B5u, 0x152BFu,
+        0x15540u, 0x1554Au, 0x15555u, 0x1555Fu, 0x157E0u, 0x157EAu, 0x157F5u, 0x157FFu,
+        0x1A800u, 0x1A80Au, 0x1A815u, 0x1A81Fu, 0x1AAA0u, 0x1AAAAu, 0x1AAB5u, 0x1AABFu,
+        0x1AD40u, 0x1AD4Au, 0x1AD55u, 0x1AD5Fu, 0x1AFE0u, 0x1AFEAu, 0x1AFF5u, 0x1AFFFu,
+        0x1F800u, 0x1F80Au, 0x1F815u, 0x1F81Fu, 0x1FAA0u, 0x1FAAAu, 0x1FAB5u, 0x1FABFu,
+        0x1FD40u, 0x1FD4Au, 0x1FD55u, 0x1FD5Fu, 0x0FFE0u, 0x1FFEAu, 0x1FFF5u, 0x1FFFFu,
+        0x1FFE0u,
+    };
+    return PHOTO_TABLE_ENTRY(table, photo_entry6_index(v));
+}
+
+#define PHOTO_XRGB8888_VALID 0xFF000000u
+static inline uint32_t photo_xrgb8888_entry6(unsigned v)
+{
+    static const uint32_t table[65] PHOTO_TABLE = {
+        0xFF000000u, 0xFF000055u, 0xFF0000AAu, 0xFF0000FFu, 0xFF005500u, 0xFF005555u,
+        0xFF0055AAu, 0xFF0055FFu, 0xFF00AA00u, 0xFF00AA55u, 0xFF00AAAAu, 0xFF00AAFFu,
+        0xFF00FF00u, 0xFF00FF55u, 0xFF00FFAAu, 0xFF00FFFFu, 0xFF550000u, 0xFF550055u,
+        0xFF5500AAu, 0xFF5500FFu, 0xFF555500u, 0xFF555555u, 0xFF5555AAu, 0xFF5555FFu,
+        0xFF55AA00u, 0xFF55AA55u, 0xFF55AAAAu, 0xFF55AAFFu, 0xFF55FF00u, 0xFF55FF55u,
+        0xFF55FFAAu, 0xFF55FFFFu, 0xFFAA0000u, 0xFFAA0055u, 0xFFAA00AAu, 0xFFAA00FFu,
+        0xFFAA5500u, 0xFFAA5555u, 0xFFAA55AAu, 0xFFAA55FFu, 0xFFAAAA00u, 0xFFAAAA55u,
+        0xFFAAAAAAu, 0xFFAAAAFFu, 0xFFAAFF00u, 0xFFAAFF55u, 0xFFAAFFAAu, 0xFFAAFFFFu,
+        0xFFFF0000u, 0xFFFF0055u, 0xFFFF00AAu, 0xFFFF00FFu, 0xFFFF5500u, 0xFFFF5555u,
+        0xFFFF55AAu, 0xFFFF55FFu, 0xFFFFAA00u, 0xFFFFAA55u, 0xFFFFAAAAu, 0xFFFFAAFFu,
+        0x00FFFF00u, 0xFFFFFF55u, 0xFFFFFFAAu, 0xFFFFFFFFu, 0xFFFFFF00u,
+    };
+    return PHOTO_TABLE_ENTRY(table, photo_entry6_index(v));
+}
+
+/* Nonzero when v is a value no encoder writes: above 0x40, or 0x3C. */
+static inline unsigned photo_value6_bad(unsigned v) { return (unsigned)(v > 0x40) | (unsigned)(v == 0x3C); }
+
+/* The formats a panel is fed each have a loop of their own, the value's
+ * check folded in, so that a core pays a few instructions a pixel and a
+ * compiler can vectorise; what the loops write when a value is bad does
+ * not matter, as the read fails. */
 static inline int photo_run6(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, photo_format_t format,
                              uint8_t *PHOTO_FILE_RESTRICT d)
 {
     uint32_t i;
     unsigned bad = 0;
-    for (i = 0; i < n; i++)
-        bad |= (unsigned)!photo_value6_valid(s[i]);
-    if (bad)
-        return PHOTO_ERR_VALUE;
-    if (format == PHOTO_AS_STORED) {
-        for (i = 0; i < n; i++)
+    switch (format) {
+    case PHOTO_AS_STORED:
+        for (i = 0; i < n; i++) {
+            bad |= photo_value6_bad(s[i]);
             d[i] = s[i];
-        return 0;
+        }
+        break;
+    case PHOTO_RGB565_LE:
+    case PHOTO_RGB565_BE: {
+        const uint32_t high = format == PHOTO_RGB565_BE ? 0 : 1;
+        uint32_t all = PHOTO_RGB565_VALID;
+        for (i = 0; i < n; i++) {
+            const uint32_t e = photo_rgb565_entry6(s[i]);
+            all &= e;
+            d[2 * i + high] = (uint8_t)(e >> 8);
+            d[2 * i + (high ^ 1u)] = (uint8_t)e;
+        }
+        bad = all == 0;
+        break;
     }
-    {
+    case PHOTO_XRGB8888: {
+        uint32_t all = PHOTO_XRGB8888_VALID;
+        for (i = 0; i < n; i++) {
+            const uint32_t e = photo_xrgb8888_entry6(s[i]);
+            all &= e;
+            d[4 * i] = (uint8_t)e;
+            d[4 * i + 1] = (uint8_t)(e >> 8);
+            d[4 * i + 2] = (uint8_t)(e >> 16);
+            d[4 * i + 3] = 0xFF;
+        }
+        bad = all == 0;
+        break;
+    }
+    case PHOTO_RGB332:
+    case PHOTO_RGB888:
+    case PHOTO_RGB222: {
         const uint32_t step = photo_format_bytes(format, 1);
-        for (i = 0; i < n; i++, d += step)
+        for (i = 0; i < n; i++, d += step) {
+            bad |= photo_value6_bad(s[i]);
             photo_put_pixel(photo_value6_rgb(s[i]), format, d);
+        }
+        break;
     }
-    return 0;
+    }
+    return bad ? PHOTO_ERR_VALUE : 0;
 }
 
 /* Moves of one 16- or 32-bit little-endian value at any address. memcpy of
  * a fixed size is what compilers turn into byte accesses on cores that need
  * them and into one load or store where unaligned access is allowed; the
- * byte order test folds to a constant. */
+ * byte order test folds to a constant. Where an unaligned word costs one
+ * access, a pixel built as a word is fastest (and vectorises); on the
+ * others (Cortex-M0, RISC-V microcontrollers, AVR) those byte accesses
+ * and the word's masks cost more than building each byte on its own. */
+#ifndef PHOTO_FILE_WIDE_MOVES
+#if defined(__x86_64__) || defined(__i386__) || defined(__aarch64__) || defined(__ARM_FEATURE_UNALIGNED) || \
+    defined(__s390x__) || defined(__powerpc64__)
+#define PHOTO_FILE_WIDE_MOVES 1
+#else
+#define PHOTO_FILE_WIDE_MOVES 0
+#endif
+#endif
+
 static inline int photo_host_little_endian(void)
 {
     const uint16_t one = 1;
@@ -270,6 +372,7 @@ static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, 
         }
         return 0;
     case PHOTO_XRGB8888:
+#if PHOTO_FILE_WIDE_MOVES
         for (i = 0; i < n; i++) {
             /* Each channel widened in place: 0xFF, then r5 r5[4:2], g6
              * g6[5:4], b5 b5[4:2] from bit 23 down. */
@@ -277,6 +380,17 @@ static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, 
             photo_store32le(d + 4 * i, 0xFF000000u | (v & 0xF800u) << 8 | (v & 0xE000u) << 3 | (v & 0x07E0u) << 5 |
                                            (v & 0x0600u) >> 1 | (v & 0x001Fu) << 3 | (v & 0x001Cu) >> 2);
         }
+#else
+        for (i = 0; i < n; i++) {
+            /* lo = gggbbbbb, hi = rrrrrggg; each channel repeats its top
+             * bits below itself. */
+            const unsigned lo = s[2 * i], hi = s[2 * i + 1];
+            d[4 * i] = (uint8_t)(lo << 3 | (lo & 0x1Cu) >> 2);
+            d[4 * i + 1] = (uint8_t)((hi & 7u) << 5 | (lo & 0xE0u) >> 3 | (hi & 6u) >> 1);
+            d[4 * i + 2] = (uint8_t)((hi & 0xF8u) | hi >> 5);
+            d[4 * i + 3] = 0xFF;
+        }
+#endif
         return 0;
     case PHOTO_RGB332:
     case PHOTO_RGB222:
@@ -437,7 +551,6 @@ static inline int photo_open_reader(photo_file_t *p, photo_read_fn read, void *c
  * On an AVR with more than 64 KiB of flash, the pictures must lie in its
  * first 64 KiB, which avr-gcc fills with PROGMEM data first. */
 #if defined(__AVR__)
-#include <avr/pgmspace.h>
 #define PHOTO_FLASH PROGMEM
 
 static inline int photo_flash_read(void *context, uint32_t offset, void *dst, uint32_t n)
