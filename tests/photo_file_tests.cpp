@@ -409,6 +409,93 @@ TEST(PhotoFile, ArgumentsRangesAndFormatsAreChecked)
     }
 }
 
+// A handle every read must refuse: one filled in by hand with no source,
+// and an open one whose reopening failed, for each way an open can fail.
+// Neither may reach a null read function or the file it held before.
+TEST(PhotoFile, AHandleWithoutAFileIsRefusedByEveryRead)
+{
+    const bytes file = make_photo(3, 2, 1, 9);
+    const bytes short_file = {3, 0};
+    const bytes bad_header = {0, 0, 2, 0, 1, 2, 3};
+    const bytes bad_length = {3, 0, 2, 0, 1, 2, 3};
+    uint8_t buf[64];
+    uint32_t at = 0;
+    for (const photo_api_t *api : apis) {
+        SCOPED_TRACE(api->language);
+        const auto refused = [&](const photo_file_t &p, const char *what) {
+            SCOPED_TRACE(what);
+            EXPECT_EQ(api->read_rows(&p, 0, 1, PHOTO_RGB565_LE, buf), PHOTO_ERR_ARGUMENT);
+            EXPECT_EQ(api->read_span(&p, 0, 0, 1, PHOTO_RGB565_LE, buf), PHOTO_ERR_ARGUMENT);
+            EXPECT_EQ(api->check_values(&p, &at), PHOTO_ERR_ARGUMENT);
+        };
+        photo_file_t by_hand{};
+        by_hand.width = 3, by_hand.height = 2, by_hand.value_bytes = 1;
+        refused(by_hand, "filled in by hand, no source");
+
+        const struct {
+            const char *name;
+            int rc;
+            int (*reopen)(const photo_api_t *, photo_file_t *, const bytes &, file_reader *);
+            const bytes *with;
+        } reopenings[] = {
+            {"memory, null data", PHOTO_ERR_ARGUMENT,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &, file_reader *) {
+                 return a->open_memory(p, nullptr, 10);
+             },
+             &file},
+            {"memory, short", PHOTO_ERR_SHORT,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &f, file_reader *) {
+                 return a->open_memory(p, f.data(), f.size());
+             },
+             &short_file},
+            {"memory, bad header", PHOTO_ERR_DIMENSIONS,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &f, file_reader *) {
+                 return a->open_memory(p, f.data(), f.size());
+             },
+             &bad_header},
+            {"memory, bad length", PHOTO_ERR_LENGTH,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &f, file_reader *) {
+                 return a->open_memory(p, f.data(), f.size());
+             },
+             &bad_length},
+            {"reader, null function", PHOTO_ERR_ARGUMENT,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &f, file_reader *) {
+                 return a->open_reader(p, nullptr, nullptr, static_cast<uint32_t>(f.size()));
+             },
+             &file},
+            {"reader, short", PHOTO_ERR_SHORT,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &f, file_reader *r) {
+                 r->file = &f;
+                 return a->open_reader(p, reader_read, r, static_cast<uint32_t>(f.size()));
+             },
+             &short_file},
+            {"reader, failing", PHOTO_ERR_READ,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &f, file_reader *r) {
+                 r->calls = 0;
+                 return a->open_reader(p, reader_read, r, static_cast<uint32_t>(f.size()));
+             },
+             &file},
+            {"reader, bad length", PHOTO_ERR_LENGTH,
+             [](const photo_api_t *a, photo_file_t *p, const bytes &f, file_reader *r) {
+                 r->file = &f;
+                 r->fail_from = UINT_MAX;
+                 return a->open_reader(p, reader_read, r, static_cast<uint32_t>(f.size()));
+             },
+             &bad_length},
+        };
+        for (const auto &r : reopenings)
+            for (source s : {source::memory, source::reader}) {
+                const opened o(api, file, s);
+                ASSERT_EQ(o.rc, 0);
+                photo_file_t p = o.photo;
+                file_reader second{&file};
+                second.fail_from = r.rc == PHOTO_ERR_READ ? 0 : UINT_MAX;
+                EXPECT_EQ(r.reopen(api, &p, *r.with, &second), r.rc) << r.name;
+                refused(p, r.name);
+            }
+    }
+}
+
 TEST(PhotoFile, AValueNoEncoderWritesIsAnErrorOfTheReadThatMeetsIt)
 {
     // 3 x 2, 6-bit; the bad value is the third pixel stored, the right end
