@@ -1,5 +1,6 @@
 # Converts one BMP with both converters, plain and after bmpdither, and
-# turns every photo file back into a BMP showing what the display shows.
+# turns every photo file back into a BMP showing what the display shows and
+# into a memory image for an FPGA (photo2mem).
 cmake_policy(VERSION 3.25)
 file(MAKE_DIRECTORY ${OUTDIR})
 
@@ -33,6 +34,7 @@ foreach(bits IN ITEMS 6 16)
     set(preview ${OUTDIR}/sample.${way}.${name}.preview.bmp)
     demo_run(${converter} ${source} ${photo})
     demo_run(${PHOTO2BMP} ${photo} ${preview})
+    demo_run(${PHOTO2MEM} ${photo} ${OUTDIR}/sample.${way}.${name}.mem)
     file(SIZE ${photo} size)
     # The header: width and height, 16 bits each, low byte first.
     file(READ ${photo} head LIMIT 4 HEX)
