@@ -81,8 +81,9 @@ photo_file.h is a single-header C99 (and C++) reader of the photo files
 kestrow and kestrow16 write. It gives rows top first in the pixel formats
 panels and framebuffers take (RGB565 either byte order, RGB332, RGB222,
 RGB888, XRGB8888), from memory or through a read function, without heap,
-stdio, floating point or unaligned access, also where int has 16 bits. With a pkg-config file and a CMake
-package (find_package(kestrow), target kestrow::photo_file).")
+stdio, floating point or unaligned access, also where int has 16 bits.
+With a pkg-config file and a CMake package (find_package(kestrow), target
+kestrow::photo_file).")
 # The programs' dependency is read off them by dpkg-shlibdeps; the project
 # config below refuses to package without it rather than write a package
 # that depends on nothing.
