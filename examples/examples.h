@@ -7,6 +7,8 @@
 
 #include <kestrow/photo_file.h>
 
+#include "fbview.h" /* fbview_draw, tested with the examples */
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -21,20 +23,6 @@ int panel_show(const photo_file_t *photo);
 
 /* The picture embedded in flash with xxd -i, fed to the panel. */
 int show_flash_picture(void);
-
-/* A framebuffer as mapped: `pixels` is the top left of the visible screen,
- * rows `line_length` bytes apart. */
-typedef struct fbview_screen {
-    uint8_t *pixels;
-    uint32_t width, height;   /* visible pixels */
-    uint32_t line_length;     /* bytes from one row to the next */
-    uint32_t bits_per_pixel;  /* 16 (RGB565) or 32 (XRGB8888) */
-} fbview_screen_t;
-
-/* Clears the screen to black and draws the picture centred on it; a
- * picture larger than the screen shows its middle. Returns 0 or a reader
- * code (PHOTO_ERR_FORMAT for a depth other than 16 or 32). */
-int fbview_draw(const photo_file_t *photo, const fbview_screen_t *screen);
 
 #ifdef __cplusplus
 }

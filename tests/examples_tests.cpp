@@ -75,52 +75,75 @@ TEST(Examples, SixBitPicturesReachThePanelAsTheDisplayShowsThem)
     }
 }
 
+// What photo2bmp shows for a 16-bit value: each channel's top bits repeated.
+uint32_t widen(uint32_t v, uint32_t bits) { return (v << (8 - bits) | v >> (2 * bits - 8)) & 0xFF; }
+
 TEST(Examples, TheViewerCentresOrClipsAndKeepsToTheScreen)
 {
     const bytes file = read_file(KESTROW_EXAMPLE_PICTURE);  // 97 x 65, 16-bit
     photo_file_t photo;
     ASSERT_EQ(photo_open_memory(&photo, file.data(), file.size()), 0);
+    // Channel layouts as framebuffers report them: {offset, length}.
+    const fbview_channel_t r565 = {11, 5}, g565 = {5, 6}, b565 = {0, 5};
+    const fbview_channel_t r555 = {10, 5}, g555 = {5, 5}, b555 = {0, 5};
+    const fbview_channel_t at16 = {16, 8}, at8 = {8, 8}, at0 = {0, 8};
     const struct {
         uint32_t width, height, line_length, bits;
+        fbview_channel_t red, green, blue;
     } screens[] = {
-        {50, 40, 50 * 2 + 6, 16},   // smaller: the middle, rows with padding
-        {200, 100, 200 * 4, 32},    // larger: centred on black
-        {97, 65, 97 * 2, 16},       // exactly the picture
-        {120, 30, 120 * 4 + 4, 32}, // wider but lower
+        {50, 40, 50 * 2 + 6, 16, r565, g565, b565},    // smaller: the middle, rows with padding
+        {200, 100, 200 * 4, 32, at16, at8, at0},       // larger: centred on black, XRGB8888
+        {97, 65, 97 * 2, 16, r565, g565, b565},        // exactly the picture
+        {120, 30, 120 * 4 + 4, 32, at0, at8, at16},    // wider but lower, XBGR8888
+        {101, 70, 101 * 3 + 1, 24, at16, at8, at0},    // 24 bits, RGB888 as a word
+        {90, 66, 90 * 3, 24, at0, at8, at16},          // 24 bits, BGR
+        {99, 67, 99 * 2, 16, r555, g555, b555},        // RGB555
     };
     for (const auto &s : screens) {
-        SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << " " << s.bits << " bits");
+        SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << " " << s.bits << " bits, red at "
+                                        << s.red.offset);
         // One row of guard below the screen, and the padding, must survive.
         bytes memory(size_t{s.line_length} * (s.height + 1), 0xEE);
-        const fbview_screen_t screen = {memory.data(), s.width, s.height, s.line_length, s.bits};
+        const fbview_screen_t screen = {memory.data(), s.width, s.height, s.line_length, s.bits,
+                                        s.red,         s.green, s.blue};
         ASSERT_EQ(fbview_draw(&photo, &screen), 0);
         const uint32_t w = std::min(97u, s.width), h = std::min(65u, s.height);
         const uint32_t px = s.bits / 8;
+        const auto place = [](uint32_t c8, fbview_channel_t c) { return (c8 >> (8 - c.length)) << c.offset; };
         for (uint32_t y = 0; y <= s.height; y++)
-            for (uint32_t at = 0; at < s.line_length; at += px) {
+            for (uint32_t at = 0; at + px <= s.line_length; at += px) {
                 const uint32_t x = at / px;
                 const uint8_t *p = &memory[size_t{y} * s.line_length + at];
                 uint32_t got = 0, want;
                 for (uint32_t k = 0; k < px; k++)
                     got |= uint32_t(p[k]) << (8 * k);
                 if (y == s.height || x >= s.width) {
-                    want = px == 2 ? 0xEEEEu : 0xEEEEEEEEu;
+                    want = 0xEEEEEEEEu >> (32 - s.bits);
                 } else if (x < (s.width - w) / 2 || x >= (s.width - w) / 2 + w || y < (s.height - h) / 2 ||
                            y >= (s.height - h) / 2 + h) {
                     want = 0;
                 } else {
                     const uint32_t v = value16(file, x - (s.width - w) / 2 + (97 - w) / 2,
                                                y - (s.height - h) / 2 + (65 - h) / 2);
-                    const uint32_t r = v >> 11, g = v >> 5 & 63, b = v & 31;
-                    want = px == 2 ? v
-                                   : 0xFF000000u | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+                    want = place(widen(v >> 11, 5), s.red) | place(widen(v >> 5 & 63, 6), s.green) |
+                           place(widen(v & 31, 5), s.blue);
                 }
                 ASSERT_EQ(got, want) << "at " << x << "," << y;
             }
     }
-    bytes memory(64);
-    const fbview_screen_t eight_bits = {memory.data(), 8, 8, 8, 8};
-    EXPECT_EQ(fbview_draw(&photo, &eight_bits), PHOTO_ERR_FORMAT);
+    // Layouts fbview does not draw: a palette's 8 bits, channels wider
+    // than a byte or outside the pixel.
+    bytes memory(64 * 4);
+    const fbview_screen_t refused[] = {
+        {memory.data(), 8, 8, 8, 8, {5, 3}, {2, 3}, {0, 2}},
+        {memory.data(), 8, 8, 32, 32, {20, 10}, {10, 10}, {0, 10}},
+        {memory.data(), 8, 8, 16, 16, {12, 5}, {5, 6}, {0, 5}},
+        {memory.data(), 8, 8, 16, 16, {11, 0}, {5, 6}, {0, 5}},
+    };
+    for (const auto &screen : refused) {
+        EXPECT_FALSE(fbview_layout_supported(&screen));
+        EXPECT_EQ(fbview_draw(&photo, &screen), PHOTO_ERR_FORMAT);
+    }
 }
 
 // The README's recipes for those who write no C, run as written.
