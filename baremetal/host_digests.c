@@ -10,8 +10,10 @@
 
 static void emit(const char *line) { fputs(line, stdout); }
 
+enum source { FROM_BOTH, FROM_FLASH, AS_RAW_RGB565BE };
+
 /* The file at an odd address, as on the devices. */
-static int digest_file(const char *label, const char *path, int flash_only)
+static int digest_file(const char *label, const char *path, enum source source)
 {
     FILE *f = fopen(path, "rb");
     uint8_t *buf;
@@ -24,11 +26,15 @@ static int digest_file(const char *label, const char *path, int flash_only)
         return 1;
     }
     buf = (uint8_t *)malloc((size_t)size + 1);
-    if (buf != NULL && fread(buf + 1, 1, (size_t)size, f) == (size_t)size)
-        rc = (flash_only ? digest_flash(label, buf + 1, (uint32_t)size, emit)
-                         : digest_photo(label, buf + 1, (uint32_t)size, emit)) != 0;
-    else
+    if (buf != NULL && fread(buf + 1, 1, (size_t)size, f) == (size_t)size) {
+        const uint8_t *file = buf + 1;
+        const uint32_t n = (uint32_t)size;
+        rc = (source == FROM_BOTH    ? digest_photo(label, file, n, emit)
+              : source == FROM_FLASH ? digest_flash(label, file, n, emit)
+                                     : digest_rows(label, file, n, PHOTO_RGB565_BE, emit)) != 0;
+    } else {
         perror(path);
+    }
     free(buf);
     fclose(f);
     return rc;
@@ -42,9 +48,12 @@ int main(int argc, char **argv)
         return 2;
     }
     if (flash_only)
-        return digest_file("photo6", argv[2], 1) || digest_file("photo16", argv[3], 1) || digest_generated(emit) != 0 ||
-               fputs("done\n", stdout) == EOF;
-    return digest_file("photo6", argv[1], 0) || digest_file("photo16", argv[2], 0) ||
-           digest_file("photo6", argv[1], 1) || digest_file("photo16", argv[2], 1) || digest_generated(emit) != 0 ||
+        return digest_file("photo6", argv[2], FROM_FLASH) || digest_file("photo16", argv[3], FROM_FLASH) ||
+               digest_generated(emit) != 0 || fputs("done\n", stdout) == EOF;
+    /* The 32-bit devices also hold the array photo2raw wrote of the 16-bit
+     * file; its digest must be the reader's. */
+    return digest_file("photo6", argv[1], FROM_BOTH) || digest_file("photo16", argv[2], FROM_BOTH) ||
+           digest_file("photo6", argv[1], FROM_FLASH) || digest_file("photo16", argv[2], FROM_FLASH) ||
+           digest_generated(emit) != 0 || digest_file("photo2raw rgb565be", argv[2], AS_RAW_RGB565BE) ||
            fputs("done\n", stdout) == EOF;
 }

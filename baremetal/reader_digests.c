@@ -217,3 +217,37 @@ int digest_generated(digest_emit_fn emit)
     }
     return 0;
 }
+
+/* A line "label digest" over n bytes. */
+static void emit_digest(const char *label, uint32_t digest, digest_emit_fn emit)
+{
+    char line[48];
+    uint32_t at = 0;
+    put_text(line, &at, label);
+    put_text(line, &at, " ");
+    put_hex(line, &at, digest);
+    put_text(line, &at, "\n");
+    emit(line);
+}
+
+void digest_bytes(const char *label, const uint8_t *bytes, uint32_t n, digest_emit_fn emit)
+{
+    emit_digest(label, fnv1a(2166136261u, bytes, n), emit);
+}
+
+int digest_rows(const char *label, const uint8_t *file, uint32_t size, photo_format_t format, digest_emit_fn emit)
+{
+    uint8_t row[DIGEST_MAX_WIDTH * 4];
+    photo_file_t p;
+    uint32_t h = 2166136261u, y;
+    int rc = photo_open_memory(&p, file, (size_t)size);
+    if (rc == 0 && p.width > DIGEST_MAX_WIDTH)
+        rc = PHOTO_ERR_RANGE;
+    for (y = 0; rc == 0 && y < p.height; y++) {
+        rc = photo_read_rows(&p, y, 1, format, row);
+        h = fnv1a(h, row, p.width * photo_format_bytes(format, p.value_bytes));
+    }
+    if (rc == 0)
+        emit_digest(label, h, emit);
+    return rc;
+}

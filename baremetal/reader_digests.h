@@ -6,6 +6,8 @@
 
 #include <stdint.h>
 
+#include <kestrow/photo_file.h>
+
 /* Prints one line of text (it ends in a newline). */
 typedef void (*digest_emit_fn)(const char *line);
 
@@ -20,5 +22,10 @@ int digest_flash(const char *label, const uint8_t *file, uint32_t size, digest_e
 
 /* Small pictures of odd and edge sizes, both encodings, made in RAM. */
 int digest_generated(digest_emit_fn emit);
+
+/* "label digest" over the file's rows, top first, in `format`; and over n
+ * bytes (an array photo2raw wrote), to be compared with it. */
+int digest_rows(const char *label, const uint8_t *file, uint32_t size, photo_format_t format, digest_emit_fn emit);
+void digest_bytes(const char *label, const uint8_t *bytes, uint32_t n, digest_emit_fn emit);
 
 #endif

@@ -73,8 +73,10 @@ set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION
 kestrow and kestrow16 convert uncompressed 24-bit BMP pictures into photo
 files for a display with 6-bit or 16-bit 5:6:5 colour. photo2bmp shows a
 photo file as the display would, as a BMP, and photo2mem as a $readmemh
-memory image for an FPGA's block RAM; bmpdither and bmpdither16 dither a
-photograph onto the display's colours in linear light first.")
+memory image for an FPGA's block RAM; photo2raw writes it in a panel's own
+bytes or as a C header of them; fbview shows it on the Linux framebuffer;
+bmpdither and bmpdither16 dither a photograph onto the display's colours in
+linear light first.")
 set(CPACK_DEBIAN_DEV_DESCRIPTION
 "read kestrow photo files in firmware and programs
 photo_file.h is a single-header C99 (and C++) reader of the photo files

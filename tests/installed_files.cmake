@@ -1,5 +1,5 @@
 # What an install puts below its prefix (and the .deb below /usr).
-set(installed_programs kestrow kestrow16 photo2bmp photo2mem bmpdither bmpdither16 fbview)
+set(installed_programs kestrow kestrow16 photo2bmp photo2mem photo2raw bmpdither bmpdither16 fbview)
 set(installed_files)
 foreach(p IN LISTS installed_programs)
   list(APPEND installed_files bin/${p} share/man/man1/${p}.1.gz)

@@ -16,7 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <kestrow/photo_file.h>
+
 #include "bmp_builder.h"
+#include "photo2raw_header_c.h"
+#include "sample_rgb565be.h"
 #include "photo_decode.h"
 #include "process_support.h"
 
@@ -59,12 +63,31 @@ std::vector<rgb> bmp_pixels(const bytes &b, uint32_t w, uint32_t h)
     return px;
 }
 
-// The programs that show a photo file, and what each calls its output.
+// The programs that show a photo file, what each calls its output, and the
+// third argument of those that take one.
 struct photo_tool {
     const char *path;
-    const char *output;  // "BMP file"
+    const char *output;          // "BMP file"
+    const char *extra = nullptr;  // photo2raw's format, as given
+    const char *extra_name = nullptr;
+
+    // The command line for an input and an output.
+    std::vector<std::string> args(const std::string &in, const std::string &out) const
+    {
+        std::vector<std::string> a = {path, in, out};
+        if (extra != nullptr)
+            a.push_back(extra);
+        return a;
+    }
+    std::string usage() const
+    {
+        return std::string("usage: ") + path + " <photo file> <" + output + ">" +
+               (extra_name != nullptr ? std::string(" <") + extra_name + ">" : "") + "\n";
+    }
 };
-const photo_tool photo_tools[] = {{PHOTO2BMP_BIN, "BMP file"}, {PHOTO2MEM_BIN, "memory file"}};
+const photo_tool photo_tools[] = {{PHOTO2BMP_BIN, "BMP file"},
+                                  {PHOTO2MEM_BIN, "memory file"},
+                                  {PHOTO2RAW_BIN, "output file", "rgb565be", "format"}};
 
 class Photo2bmp : public testing::Test {
 protected:
@@ -151,7 +174,7 @@ TEST_F(Photo2bmp, RefusesWhatNoConverterWrites)
         for (const auto &c : cases) {
             SCOPED_TRACE(std::string(tool.path) + ": " + c.name);
             write_file(photo, c.photo);
-            const run_result r = run_program(tool.path, {tool.path, photo, bmp});
+            const run_result r = run_program(tool.path, tool.args(photo, bmp));
             EXPECT_EQ(r.status, 2);
             EXPECT_EQ(r.err, c.message);
             EXPECT_FALSE(file_exists(bmp));
@@ -184,7 +207,7 @@ TEST_F(Photo2bmp, ArgumentsFilesAndWriteFailures)
     for (const photo_tool &tool : photo_tools) {
         const std::string output = tool.output;
         const file_case cases[] = {
-            {{photo}, 2, std::string("usage: ") + tool.path + " <photo file> <" + output + ">\n"},
+            {{photo}, 2, tool.usage()},
             {{dir / "none.photo", bmp}, 2, std::string("open photo file: ") + strerror(ENOENT) + "\n"},
             {{photo, dir / "no/out.bmp"}, 2, "open " + output + ": " + strerror(ENOENT) + "\n"},
             {{photo, link_name}, 2, photo + " and " + link_name + " are the same file.\n"},
@@ -196,6 +219,8 @@ TEST_F(Photo2bmp, ArgumentsFilesAndWriteFailures)
         for (const auto &c : cases) {
             std::vector<std::string> argv = {tool.path};
             argv.insert(argv.end(), c.args.begin(), c.args.end());
+            if (c.args.size() == 2 && tool.extra != nullptr)
+                argv.push_back(tool.extra);
             const run_result r = run_program(tool.path, argv, c.setup);
             EXPECT_EQ(r.status, c.status) << c.message;
             EXPECT_EQ(r.err, c.message);
@@ -216,7 +241,7 @@ TEST_F(Photo2bmp, AllocationFailureIsReported)
     ASSERT_EQ(ftruncate(fd, 4 + 2 * 4096 * 4096), 0);
     close(fd);
     for (const photo_tool &tool : photo_tools) {
-        const run_result r = run_program(tool.path, {tool.path, photo, bmp}, [] {
+        const run_result r = run_program(tool.path, tool.args(photo, bmp), [] {
             const struct rlimit rl = {24u << 20, 24u << 20};
             setrlimit(RLIMIT_AS, &rl);
         });
@@ -234,7 +259,7 @@ TEST_F(Photo2bmp, AFileEndingEarlySaysSo)
     write_file(photo, {2, 0, 1, 0, 0x30});
     for (const photo_tool &tool : photo_tools) {
         const run_result r =
-            run_program(tool.path, {tool.path, photo, bmp}, [] { preload_in_child(FSTAT_ONE_MORE_LIB); });
+            run_program(tool.path, tool.args(photo, bmp), [] { preload_in_child(FSTAT_ONE_MORE_LIB); });
         EXPECT_EQ(r.status, 2) << tool.path;
         EXPECT_EQ(r.err, std::string("allocate and read photo file: ") + strerror(ENODATA) + "\n");
         EXPECT_FALSE(file_exists(bmp));
@@ -282,12 +307,89 @@ TEST_F(Photo2bmp, Photo2memWritesTheTopRowFirstAsThePinsShowIt)
     EXPECT_NE(read_file_text(mem).find("a?b.photo " + mem + "\n30\n"), std::string::npos) << read_file_text(mem);
 }
 
+// The reader's bytes for a whole picture, top row first.
+bytes read_whole(const bytes &file, photo_format_t format)
+{
+    photo_file_t p;
+    EXPECT_EQ(photo_open_memory(&p, file.data(), file.size()), 0);
+    bytes out(size_t{p.width} * p.height * photo_format_bytes(format, p.value_bytes));
+    EXPECT_EQ(photo_read_rows(&p, 0, p.height, format, out.data()), 0);
+    return out;
+}
+
+// The values of the array a header holds, in order.
+bytes header_values(const std::string &text)
+{
+    bytes values;
+    for (size_t at = text.find("= {"); (at = text.find("0x", at)) != std::string::npos; at += 4)
+        values.push_back(static_cast<uint8_t>(std::stoul(text.substr(at + 2, 2), nullptr, 16)));
+    return values;
+}
+
+TEST_F(Photo2bmp, Photo2rawWritesWhatTheReaderGivesInEveryFormat)
+{
+    const struct {
+        const char *name;
+        photo_format_t format;
+    } formats[] = {{"rgb565be", PHOTO_RGB565_BE}, {"rgb565le", PHOTO_RGB565_LE}, {"rgb332", PHOTO_RGB332},
+                   {"rgb888", PHOTO_RGB888},     {"xrgb8888", PHOTO_XRGB8888},  {"rgb222", PHOTO_RGB222},
+                   {"stored", PHOTO_AS_STORED}};
+    // 13 x 7 in both encodings, the 6-bit one holding yellow's 0x40.
+    bytes six = {13, 0, 7, 0}, sixteen = {13, 0, 7, 0};
+    for (uint32_t i = 0; i < 13 * 7; i++) {
+        six.push_back(i % 11 == 0 ? uint8_t{0x40} : uint8_t(i * 7 % 60));
+        sixteen.push_back(uint8_t(i * 37));
+        sixteen.push_back(uint8_t(i * 11 + 3));
+    }
+    const std::string raw = dir / "out.raw", header = dir / "3d-cat pic.h";
+    for (const bytes *file : {&six, &sixteen})
+        for (const auto &f : formats) {
+            SCOPED_TRACE(std::string(f.name) + (file == &six ? " from 6-bit" : " from 16-bit"));
+            write_file(photo, *file);
+            const bytes want = read_whole(*file, f.format);
+            run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, photo, raw, f.name});
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(read_file(raw), want);
+            // As a C header: the same bytes, in an array named after the file.
+            r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, photo, header, f.name});
+            EXPECT_EQ(r.status, 0) << r.err;
+            const bytes h = read_file(header);
+            const std::string text(h.begin(), h.end());
+            EXPECT_EQ(header_values(text), want);
+            EXPECT_NE(text.find("static const uint8_t photo_3d_cat_pic[PHOTO_3D_CAT_PIC_LENGTH]"), std::string::npos);
+            EXPECT_NE(text.find("#define PHOTO_3D_CAT_PIC_WIDTH 13u\n#define PHOTO_3D_CAT_PIC_HEIGHT 7u\n"),
+                      std::string::npos);
+            EXPECT_NE(text.find("#define PHOTO_3D_CAT_PIC_LENGTH " + std::to_string(want.size()) + "u"),
+                      std::string::npos);
+            EXPECT_NE(text.find(std::string("format ") + f.name + ":"), std::string::npos);
+        }
+    // An unknown format is refused by naming the known ones, before any
+    // file is opened.
+    const run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, dir / "none.photo", raw + "2", "rgb565"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "rgb565 is not a format: give rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or stored.\n");
+    EXPECT_FALSE(file_exists(raw + "2"));
+}
+
+TEST(Photo2raw, ItsHeaderCompilesAsCAndCxxToTheReadersBytes)
+{
+    const bytes file = read_file(PHOTO2RAW_SAMPLE);
+    const bytes want = read_whole(file, PHOTO_RGB565_BE);
+    uint32_t length = 0, width = 0, height = 0;
+    const uint8_t *c = photo2raw_header_bytes(&length, &width, &height);
+    EXPECT_EQ(bytes(c, c + length), want);
+    EXPECT_EQ(width, 97u);
+    EXPECT_EQ(height, 65u);
+    EXPECT_EQ(bytes(sample_rgb565be, sample_rgb565be + SAMPLE_RGB565BE_LENGTH), want);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(sample_rgb565be) % 4, 0u) << "aligned for DMA";
+}
+
 TEST_F(Photo2bmp, AFailingFstatIsReported)
 {
     KESTROW_SKIP_UNDER_SANITIZER("a preloaded library");
     write_file(photo, {1, 0, 1, 0, 0x30});
     for (const photo_tool &tool : photo_tools) {
-        const run_result r = run_program(tool.path, {tool.path, photo, bmp}, [] {
+        const run_result r = run_program(tool.path, tool.args(photo, bmp), [] {
             setenv("KESTROW_FSTAT", "fail", 1);
             preload_in_child(FSTAT_ONE_MORE_LIB);
         });

@@ -95,10 +95,22 @@ void report_on_output(const char *action, const char *output)
 
 int photo_tool_main(int argc, char **argv, const char *own_name, const char *output, photo_tool_write_fn write)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s <photo file> <%s>\n", program_name(argc, argv, own_name), output);
+    return photo_tool_main_with(argc, argv, own_name, output, nullptr, nullptr, write);
+}
+
+int photo_tool_main_with(int argc, char **argv, const char *own_name, const char *output, const char *extra,
+                         photo_tool_check_fn check, photo_tool_write_fn write)
+{
+    if (argc != (extra == nullptr ? 3 : 4)) {
+        if (extra == nullptr)
+            fprintf(stderr, "usage: %s <photo file> <%s>\n", program_name(argc, argv, own_name), output);
+        else
+            fprintf(stderr, "usage: %s <photo file> <%s> <%s>\n", program_name(argc, argv, own_name), output,
+                    extra);
         return 2;
     }
+    if (check != nullptr && !check(argv[3]))
+        return 2;
     const char *in_name = argv[1];
     const char *out_name = argv[2];
 

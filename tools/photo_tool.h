@@ -1,5 +1,5 @@
 // What the programs that show a photo file share: the command line
-// (`PROGRAM <photo file> <OUTPUT>`), the loading and checking of the photo
+// (`PROGRAM <photo file> <OUTPUT>`, and a third argument for some), the loading and checking of the photo
 // file with its messages, and the order of things: the output is opened only
 // once the photo file has been read and found good, so a refused input
 // leaves an existing output alone.
@@ -19,5 +19,14 @@ using photo_tool_write_fn = int (*)(FILE *out, const photo_file_t *photo, char *
 // The whole run of such a program. `output` names what it writes, as the
 // usage line and the messages say it ("BMP file").
 int photo_tool_main(int argc, char **argv, const char *own_name, const char *output, photo_tool_write_fn write);
+
+// Checks a third argument before anything is opened; returns 1, or 0 after
+// one message.
+using photo_tool_check_fn = int (*)(const char *argument);
+
+// The same with a third argument, named `extra` in the usage line
+// ("format"), that `check` accepts or refuses first.
+int photo_tool_main_with(int argc, char **argv, const char *own_name, const char *output, const char *extra,
+                         photo_tool_check_fn check, photo_tool_write_fn write);
 
 #endif

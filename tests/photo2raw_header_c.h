@@ -1,0 +1,17 @@
+#ifndef KESTROW_PHOTO2RAW_HEADER_C_H
+#define KESTROW_PHOTO2RAW_HEADER_C_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The array of sample_rgb565be.h, as the C side sees it. */
+const uint8_t *photo2raw_header_bytes(uint32_t *length, uint32_t *width, uint32_t *height);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,195 @@
+// photo2raw: a photo file as the bytes a panel or framebuffer takes, in
+// display order (top row first), in one of the reader's pixel formats;
+// or, when the output's name ends in ".h", as a C header holding those
+// bytes in a const array, for firmware that sends a picture to a panel by
+// DMA without converting it at run time.
+//
+//   usage: photo2raw <photo file> <output file> <format>
+//
+// Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include <kestrow/photo_file.h>
+
+#include "photo_tool.h"
+
+namespace {
+
+struct raw_format {
+    const char *name;
+    photo_format_t format;
+    const char *what;
+};
+
+const raw_format formats[] = {
+    {"rgb565be", PHOTO_RGB565_BE, "RGB565, high byte first (SPI panels)"},
+    {"rgb565le", PHOTO_RGB565_LE, "RGB565, low byte first"},
+    {"rgb332", PHOTO_RGB332, "RGB332, one byte RRRGGGBB"},
+    {"rgb888", PHOTO_RGB888, "RGB888, red, green, blue bytes"},
+    {"xrgb8888", PHOTO_XRGB8888, "XRGB8888, blue, green, red, 0xFF bytes"},
+    {"rgb222", PHOTO_RGB222, "RGB222, one byte 00RRGGBB, yellow 0x3C"},
+    {"stored", PHOTO_AS_STORED, "the photo file's own values (6-bit, or 5:6:5 low byte first)"},
+};
+
+const raw_format *find_format(const char *name)
+{
+    for (const raw_format &f : formats)
+        if (strcmp(f.name, name) == 0)
+            return &f;
+    return nullptr;
+}
+
+int check_format(const char *name)
+{
+    if (find_format(name) != nullptr)
+        return 1;
+    fprintf(stderr, "%s is not a format: give rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or stored.\n",
+            name);
+    return 0;
+}
+
+int write_or_report(FILE *out, const void *bytes, size_t n)
+{
+    if (n != 0 && fwrite(bytes, n, 1, out) != 1) {
+        perror("write output file");
+        return 0;
+    }
+    return 1;
+}
+
+// Hands each row, top first, to `emit`; returns 1, or 0 after a message.
+template <typename Emit> int for_each_row(const photo_file_t *photo, photo_format_t format, Emit emit)
+{
+    uint8_t row[PHOTO_MAX_SIDE * 4];
+    const size_t row_bytes = size_t{photo->width} * photo_format_bytes(format, photo->value_bytes);
+    for (uint32_t y = 0; y < photo->height; y++) {
+        const int rc = photo_read_rows(photo, y, 1, format, row);
+        if (rc != 0) {
+            fprintf(stderr, "read photo file: %s\n", photo_error_text(rc));
+            return 0;
+        }
+        if (!emit(row, row_bytes))
+            return 0;
+    }
+    return 1;
+}
+
+bool ends_with_h(const char *name)
+{
+    const size_t n = strlen(name);
+    return n > 2 && strcmp(name + n - 2, ".h") == 0;
+}
+
+const char *base_name(const char *path)
+{
+    const char *slash = strrchr(path, '/');
+    return slash != nullptr ? slash + 1 : path;
+}
+
+// The array's name: the output's file name without ".h", as a C
+// identifier (other characters as '_', "photo_" before a leading digit).
+void identifier(const char *path, char *id, size_t size, bool upper)
+{
+    const char *base = base_name(path);
+    size_t n = strlen(base) - 2, k = 0;
+    if (n == 0 || (base[0] >= '0' && base[0] <= '9'))
+        for (const char *p = upper ? "PHOTO_" : "photo_"; *p != '\0'; p++)
+            id[k++] = *p;
+    for (size_t i = 0; i < n && k < size - 1; i++) {
+        char c = base[i];
+        const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        c = alnum ? c : '_';
+        if (upper && c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        id[k++] = c;
+    }
+    id[k] = '\0';
+}
+
+// A name as it may stand in a comment: no control characters, no '*'.
+void comment_safe(const char *text, char *out, size_t size)
+{
+    size_t k = 0;
+    for (const char *c = text; *c != '\0' && k < size - 1; c++)
+        out[k++] = static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F || *c == '*' ? '?' : *c;
+    out[k] = '\0';
+}
+
+int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_format &f)
+{
+    char id[256], ID[256], input[256], output[256], text[2048];
+    identifier(argv[2], id, sizeof id, false);
+    identifier(argv[2], ID, sizeof ID, true);
+    comment_safe(base_name(argv[1]), input, sizeof input);
+    comment_safe(base_name(argv[2]), output, sizeof output);
+    const unsigned long length =
+        static_cast<unsigned long>(photo->width) * photo->height * photo_format_bytes(f.format, photo->value_bytes);
+    int n = snprintf(text, sizeof text,
+                     "/* %s: %s as photo2raw writes it, %u x %u pixels, top row first,\n"
+                     " * format %s: %s. */\n"
+                     "#ifndef PHOTO2RAW_%s_H\n"
+                     "#define PHOTO2RAW_%s_H\n\n"
+                     "#include <stdint.h>\n\n"
+                     "#define %s_WIDTH %uu\n"
+                     "#define %s_HEIGHT %uu\n"
+                     "#define %s_LENGTH %luu /* bytes */\n\n"
+                     "/* Aligned to 4 bytes for DMA; in flash on an AVR (PROGMEM: read it\n"
+                     " * with memcpy_P or pgm_read_byte). */\n"
+                     "#if defined(__AVR__)\n"
+                     "#include <avr/pgmspace.h>\n"
+                     "#define %s_FLASH PROGMEM\n"
+                     "#else\n"
+                     "#define %s_FLASH\n"
+                     "#endif\n"
+                     "#if defined(__GNUC__) || defined(__clang__)\n"
+                     "#define %s_ALIGNED __attribute__((aligned(4)))\n"
+                     "#else\n"
+                     "#define %s_ALIGNED\n"
+                     "#endif\n\n"
+                     "static const uint8_t %s[%s_LENGTH] %s_ALIGNED %s_FLASH = {\n",
+                     output, input, photo->width, photo->height, f.name, f.what, ID, ID, ID, photo->width, ID,
+                     photo->height, ID, length, ID, ID, ID, ID, id, ID, ID, ID);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof text || !write_or_report(out, text, static_cast<size_t>(n)))
+        return 0;
+    // 12 values a line.
+    static constexpr char hex[] = "0123456789abcdef";
+    unsigned long at = 0;
+    const int ok = for_each_row(photo, f.format, [&](const uint8_t *row, size_t bytes) {
+        char line[PHOTO_MAX_SIDE * 4 * 6 + PHOTO_MAX_SIDE];
+        size_t k = 0;
+        for (size_t i = 0; i < bytes; i++, at++) {
+            if (at % 12 == 0) {
+                line[k++] = ' ';
+                line[k++] = ' ';
+                line[k++] = ' ';
+                line[k++] = ' ';
+            }
+            line[k++] = '0', line[k++] = 'x', line[k++] = hex[row[i] >> 4], line[k++] = hex[row[i] & 15];
+            line[k++] = ',';
+            line[k++] = at % 12 == 11 || at + 1 == length ? '\n' : ' ';
+        }
+        return write_or_report(out, line, k);
+    });
+    if (!ok)
+        return 0;
+    n = snprintf(text, sizeof text, "};\n\n#endif\n");
+    return write_or_report(out, text, static_cast<size_t>(n));
+}
+
+int raw_write(FILE *out, const photo_file_t *photo, char **argv)
+{
+    const raw_format &f = *find_format(argv[3]);
+    if (ends_with_h(argv[2]))
+        return write_header(out, photo, argv, f);
+    return for_each_row(photo, f.format,
+                        [out](const uint8_t *row, size_t bytes) { return write_or_report(out, row, bytes); });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return photo_tool_main_with(argc, argv, "photo2raw", "output file", "format", check_format, raw_write);
+}
