@@ -7,3 +7,12 @@ if(CPACK_GENERATOR STREQUAL "DEB")
                         "it reads the package's Depends off the programs")
   endif()
 endif()
+
+# CPack says "CPACK_DEBIAN_PACKAGE_DEPENDS not set, the package will have no
+# dependencies" of kestrow-dev, which is one header and needs nothing; it
+# cannot be told apart from a package that lost its Depends. Said here so
+# that nobody reads it as kestrow's.
+if(CPACK_GENERATOR STREQUAL "DEB")
+  message(STATUS "kestrow-dev is one header and depends on nothing (CPack's \"no dependencies\" line is about it); "
+                 "kestrow's Depends are read off its programs by dpkg-shlibdeps and checked after packaging")
+endif()

@@ -42,6 +42,10 @@ execute_process(COMMAND ${PKG_CONFIG} --cflags kestrow OUTPUT_VARIABLE cflags RE
 if(NOT rc EQUAL 0 OR NOT cflags MATCHES "-I")
   message(FATAL_ERROR "pkg-config --cflags kestrow: status ${rc}, '${cflags}'")
 endif()
+# The include path as it is, without share/pkgconfig/../.. in it.
+if(NOT cflags STREQUAL "-I${WORK}/prefix/include")
+  message(FATAL_ERROR "pkg-config --cflags kestrow gives '${cflags}', not -I${WORK}/prefix/include")
+endif()
 separate_arguments(cflags UNIX_COMMAND "${cflags}")
 execute_process(COMMAND ${CC} -std=c99 -Wall -Wextra -Werror ${cflags} ${SOURCE}/consumer.c -o ${WORK}/pc-consumer
                 RESULT_VARIABLE rc ERROR_VARIABLE out)
