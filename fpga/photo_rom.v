@@ -18,6 +18,27 @@ module photo_rom #(
 
     initial $readmemh(INIT_FILE, mem);
 
+`ifndef SYNTHESIS
+    // An image shorter than DEPTH words is refused when the simulation
+    // starts: read as WIDTH x HEIGHT it would show a sheared picture, and
+    // simulators only warn of it, if at all. The image is read again into a
+    // memory whose words start with a bit the image cannot set, so a short
+    // image leaves its last word marked. (A longer image is refused by the
+    // simulators themselves: Verilator stops, Icarus warns of too many
+    // words.)
+    reg [WIDTH:0] probe [0:DEPTH-1];
+    integer i;
+    initial begin
+        for (i = 0; i < DEPTH; i = i + 1)
+            probe[i] = {1'b1, {WIDTH{1'b0}}};
+        $readmemh(INIT_FILE, probe);
+        if (probe[DEPTH-1][WIDTH]) begin
+            $display("photo_rom: %0s holds fewer than WIDTH x HEIGHT = %0d words", INIT_FILE, DEPTH);
+            $stop;
+        end
+    end
+`endif
+
     always @(posedge clk)
         data <= mem[addr];
 endmodule

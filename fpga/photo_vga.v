@@ -1,10 +1,14 @@
-// Shows a picture from block RAM centred on a black 640 x 480 screen.
+// Shows a picture from block RAM centred on a black 640 x 480 screen, each
+// of its pixels as SCALE x SCALE screen pixels (SCALE 1, 2, 4 or 8: a
+// 160 x 120 picture at SCALE 4 fills the screen).
 //
 // The picture is WIDTH x HEIGHT pixels of VALUE_BITS bits (6: RRGGBB, 16:
 // RRRRRGGGGGGBBBBB), in the order photo2mem writes them: address
 // y * WIDTH + x, top row first. Pixels are read in scan order, so the
-// address is a counter: it steps with every pixel inside the picture and
-// starts again in the vertical blank; no multiplier is needed.
+// address is a counter, and no multiplier is needed: it steps every SCALE
+// screen pixels inside the picture, goes back to the start of the picture's
+// row at the end of each of a row's first SCALE - 1 screen lines, and
+// starts again in the vertical blank.
 //
 // Pipeline, one clock a stage: timing; address; RAM read; output register.
 // The syncs and the enable go through the same stages, so every output is
@@ -15,6 +19,7 @@ module photo_vga #(
     parameter WIDTH      = 160,
     parameter HEIGHT     = 120,
     parameter VALUE_BITS = 6,
+    parameter SCALE      = 1,
     parameter INIT_FILE  = "picture.mem"
 ) (
     input  wire                  clk,      // 25.175 MHz pixel clock
@@ -26,11 +31,14 @@ module photo_vga #(
 );
     localparam DEPTH     = WIDTH * HEIGHT;
     localparam ADDR_BITS = DEPTH > 1 ? $clog2(DEPTH) : 1;
-    // Where the picture sits; it must be at most 640 x 480.
-    localparam integer X_BEGIN = (640 - WIDTH) / 2;
-    localparam integer Y_BEGIN = (480 - HEIGHT) / 2;
-    localparam integer W       = WIDTH;
-    localparam integer H       = HEIGHT;
+    // Where the picture sits on the screen; it must fit in 640 x 480.
+    localparam integer W       = WIDTH * SCALE;
+    localparam integer H       = HEIGHT * SCALE;
+    localparam integer X_BEGIN = (640 - W) / 2;
+    localparam integer Y_BEGIN = (480 - H) / 2;
+    localparam integer S_BITS  = SCALE > 1 ? $clog2(SCALE) : 1;
+    localparam integer LAST_REPEAT = SCALE - 1;
+    localparam [S_BITS-1:0] S_LAST = LAST_REPEAT[S_BITS-1:0];
 
     // Stage 0: the timing generator's registered outputs.
     wire [9:0] x, y;
@@ -46,15 +54,42 @@ module photo_vga #(
     wire [10:0] py = {1'b0, y} - Y_BEGIN[10:0];
     wire inside0 = active && px < W[10:0] && py < H[10:0];
 
-    // Stage 1: the address of this pixel.
+    // Stage 1: the address of this pixel. next_addr is the address of the
+    // pixel under the beam; row_addr that of the first pixel of its row;
+    // x_rep and y_rep count the repeats of a pixel along a line and of a
+    // row down the screen.
     reg [ADDR_BITS-1:0] next_addr = {ADDR_BITS{1'b0}};
+    reg [ADDR_BITS-1:0] row_addr = {ADDR_BITS{1'b0}};
+    reg [S_BITS-1:0] x_rep = {S_BITS{1'b0}}, y_rep = {S_BITS{1'b0}};
     reg [ADDR_BITS-1:0] addr1 = {ADDR_BITS{1'b0}};
     reg inside1 = 1'b0, de1 = 1'b0, hsync1_n = 1'b1, vsync1_n = 1'b1;
+    wire last_column = px == W[10:0] - 11'd1;
     always @(posedge clk) begin
-        if (reset || y >= 10'd480)
+        if (reset || y >= 10'd480) begin
             next_addr <= {ADDR_BITS{1'b0}};
-        else if (inside0)
-            next_addr <= next_addr + 1'b1;
+            row_addr  <= {ADDR_BITS{1'b0}};
+            x_rep     <= {S_BITS{1'b0}};
+            y_rep     <= {S_BITS{1'b0}};
+        end else if (inside0 && last_column) begin
+            // The end of a screen line of the picture: the row again, or
+            // the next row.
+            x_rep <= {S_BITS{1'b0}};
+            if (y_rep == S_LAST) begin
+                y_rep     <= {S_BITS{1'b0}};
+                next_addr <= next_addr + 1'b1;
+                row_addr  <= next_addr + 1'b1;
+            end else begin
+                y_rep     <= y_rep + 1'b1;
+                next_addr <= row_addr;
+            end
+        end else if (inside0) begin
+            if (x_rep == S_LAST) begin
+                x_rep     <= {S_BITS{1'b0}};
+                next_addr <= next_addr + 1'b1;
+            end else begin
+                x_rep <= x_rep + 1'b1;
+            end
+        end
         addr1    <= inside0 ? next_addr : {ADDR_BITS{1'b0}};
         inside1  <= inside0;
         de1      <= active;

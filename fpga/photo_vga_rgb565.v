@@ -6,6 +6,7 @@
 module photo_vga_rgb565 #(
     parameter WIDTH     = 160,
     parameter HEIGHT    = 120,
+    parameter SCALE     = 1,
     parameter INIT_FILE = "picture.mem"
 ) (
     input  wire       clk,
@@ -18,7 +19,7 @@ module photo_vga_rgb565 #(
     output wire       vga_de
 );
     wire [15:0] value;
-    photo_vga #(.WIDTH(WIDTH), .HEIGHT(HEIGHT), .VALUE_BITS(16), .INIT_FILE(INIT_FILE)) core (
+    photo_vga #(.WIDTH(WIDTH), .HEIGHT(HEIGHT), .VALUE_BITS(16), .SCALE(SCALE), .INIT_FILE(INIT_FILE)) core (
         .clk(clk), .reset(reset), .value(value), .de(vga_de),
         .hsync_n(vga_hsync_n), .vsync_n(vga_vsync_n)
     );

@@ -2,14 +2,18 @@
 // more. Checks the 640 x 480 at 60 Hz timing at the outputs: sync widths
 // and periods, the visible area at its offsets, black in the blanking.
 // Then takes one whole frame of visible pixels, checks that all but the
-// centred picture is black, and writes the picture twice: as the BMP
-// photo2bmp would write (its channels widened as the photo file reader
-// widens them) and as $readmemh text, one value a line, top row first.
+// centred picture is black and that each picture pixel is shown as a
+// PICTURE_SCALE x PICTURE_SCALE block of one colour, and writes the picture
+// twice: as the BMP photo2bmp would write (its channels widened as the
+// photo file reader widens them) and as $readmemh text, one value a line,
+// top row first. Given a third name, also the whole 640 x 480 frame as a
+// BMP, as a screen would show it.
 //
-//   usage: tb_vga <shown.bmp> <values.txt>
+//   usage: tb_vga <shown.bmp> <values.txt> [frame.bmp]
 //
 // Built once a design and picture: VTOP is the Verilated top (RGB222 or
-// RGB565 output), PICTURE_WIDTH and PICTURE_HEIGHT its parameters.
+// RGB565 output), PICTURE_WIDTH, PICTURE_HEIGHT and PICTURE_SCALE its
+// parameters.
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -27,7 +31,7 @@
 namespace {
 
 constexpr long h_total = 800, v_total = 525, frame = h_total * v_total;
-constexpr uint32_t pic_w = PICTURE_WIDTH, pic_h = PICTURE_HEIGHT;
+constexpr uint32_t pic_w = PICTURE_WIDTH, pic_h = PICTURE_HEIGHT, scale = PICTURE_SCALE;
 constexpr bool rgb565 = RGB565;
 
 struct sample {
@@ -102,48 +106,78 @@ void check_timing(const std::vector<sample> &t)
     expect(visible == 640 * 480, "a frame does not have 640 x 480 visible clocks", v_falls[0]);
 }
 
-int write_outputs(const std::vector<sample> &t, const char *bmp_name, const char *values_name)
+// A sample's colour widened to 8 bits a channel: blue, green, red.
+void widen(const sample &s, uint8_t *bgr)
+{
+    bgr[0] = rgb565 ? photo_widen5(s.b) : photo_widen2(s.b);
+    bgr[1] = rgb565 ? photo_widen6(s.g) : photo_widen2(s.g);
+    bgr[2] = rgb565 ? photo_widen5(s.r) : photo_widen2(s.r);
+}
+
+bool same_colour(const sample &a, const sample &b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+
+int write_bmp(const char *name, const std::vector<sample> &pixels, uint32_t w, uint32_t h)
+{
+    FILE *bmp = fopen(name, "wb");
+    if (bmp == nullptr) {
+        perror(name);
+        return 0;
+    }
+    int ok = bmp_output_header(bmp, w, h);
+    std::vector<uint8_t> row(3 * w);
+    for (uint32_t y = h; ok && y-- > 0;) {
+        for (uint32_t x = 0; x < w; x++)
+            widen(pixels[size_t{y} * w + x], &row[3 * x]);
+        ok = bmp_output_row(bmp, row.data(), w);
+    }
+    return (fclose(bmp) == 0) & ok;
+}
+
+int write_outputs(const std::vector<sample> &t, const char *bmp_name, const char *values_name,
+                  const char *frame_name)
 {
     const long first = falls(t, [](const sample &s) { return s.vsync_n; })[0] + 35 * h_total;
-    const uint32_t x0 = (640 - pic_w) / 2, y0 = (480 - pic_h) / 2;
-    std::vector<sample> picture;
+    const uint32_t shown_w = pic_w * scale, shown_h = pic_h * scale;
+    const uint32_t x0 = (640 - shown_w) / 2, y0 = (480 - shown_h) / 2;
+    std::vector<sample> screen, picture;
+    for (uint32_t y = 0; y < 480; y++)
+        for (uint32_t x = 0; x < 640; x++)
+            screen.push_back(t[static_cast<size_t>(first + long{y} * h_total + x)]);
     for (uint32_t y = 0; y < 480; y++)
         for (uint32_t x = 0; x < 640; x++) {
-            const sample &s = t[static_cast<size_t>(first + long{y} * h_total + x)];
-            if (x >= x0 && x < x0 + pic_w && y >= y0 && y < y0 + pic_h)
+            const sample &s = screen[size_t{y} * 640 + x];
+            const long at = first + long{y} * h_total + x;
+            if (x < x0 || x >= x0 + shown_w || y < y0 || y >= y0 + shown_h) {
+                expect((s.r | s.g | s.b) == 0, "colour outside the picture", at);
+                continue;
+            }
+            // Every screen pixel of a block shows its top left one.
+            const uint32_t bx = x0 + (x - x0) / scale * scale, by = y0 + (y - y0) / scale * scale;
+            expect(same_colour(s, screen[size_t{by} * 640 + bx]), "a picture pixel's block is not of one colour", at);
+            if (x == bx && y == by)
                 picture.push_back(s);
-            else
-                expect((s.r | s.g | s.b) == 0, "colour outside the picture", first + long{y} * h_total + x);
         }
 
     FILE *values = fopen(values_name, "w");
-    FILE *bmp = fopen(bmp_name, "wb");
-    if (values == nullptr || bmp == nullptr) {
-        perror("tb_vga: open output");
+    if (values == nullptr) {
+        perror(values_name);
         return 0;
     }
     for (const sample &s : picture)
         fprintf(values, rgb565 ? "%04x\n" : "%02x\n", rgb565 ? s.r << 11 | s.g << 5 | s.b : s.r << 4 | s.g << 2 | s.b);
-    int ok = bmp_output_header(bmp, pic_w, pic_h);
-    std::vector<uint8_t> row(3 * pic_w);
-    for (uint32_t y = pic_h; ok && y-- > 0;) {
-        for (uint32_t x = 0; x < pic_w; x++) {
-            const sample &s = picture[size_t{y} * pic_w + x];
-            row[3 * x] = rgb565 ? photo_widen5(s.b) : photo_widen2(s.b);
-            row[3 * x + 1] = rgb565 ? photo_widen6(s.g) : photo_widen2(s.g);
-            row[3 * x + 2] = rgb565 ? photo_widen5(s.r) : photo_widen2(s.r);
-        }
-        ok = bmp_output_row(bmp, row.data(), pic_w);
-    }
-    return (fclose(values) == 0) & (fclose(bmp) == 0) & ok;
+    int ok = fclose(values) == 0;
+    ok &= write_bmp(bmp_name, picture, pic_w, pic_h);
+    if (frame_name != nullptr)
+        ok &= write_bmp(frame_name, screen, 640, 480);
+    return ok;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s <shown.bmp> <values.txt>\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        fprintf(stderr, "usage: %s <shown.bmp> <values.txt> [frame.bmp]\n", argv[0]);
         return 2;
     }
     auto context = std::make_unique<VerilatedContext>();
@@ -154,6 +188,10 @@ int main(int argc, char **argv)
         top->clk = 1;
         top->eval();
     };
+    if (context->gotFinish()) {
+        fprintf(stderr, "tb_vga: the design stopped at the start\n");
+        return 1;
+    }
     top->reset = 1;
     tick();
     tick();
@@ -167,7 +205,7 @@ int main(int argc, char **argv)
     }
     top->final();
     check_timing(trace);
-    if (failures == 0 && !write_outputs(trace, argv[1], argv[2]))
+    if (failures == 0 && !write_outputs(trace, argv[1], argv[2], argc == 4 ? argv[3] : nullptr))
         return 1;
     if (failures != 0) {
         fprintf(stderr, "tb_vga: %d failed checks\n", failures);
