@@ -299,7 +299,19 @@ TEST_F(Photo2bmp, Photo2memWritesTheTopRowFirstAsThePinsShowIt)
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(read_file_text(mem), c.image);
+        // Beside it, the Verilog header a design includes.
+        const bool six = c.photo.size() == 10;
+        EXPECT_EQ(read_file_text(dir / "out.vh"),
+                  "// photo2mem: the parameters of the memory image " + mem + "\n" +
+                      (six ? "localparam PHOTO_WIDTH = 3;\nlocalparam PHOTO_HEIGHT = 2;\nlocalparam PHOTO_VALUE_BITS = 6;\n"
+                           : "localparam PHOTO_WIDTH = 1;\nlocalparam PHOTO_HEIGHT = 2;\nlocalparam PHOTO_VALUE_BITS = 16;\n") +
+                      "localparam PHOTO_INIT_FILE = \"" + mem + "\";\n");
     }
+    // No header for a memory file not named *.mem.
+    const std::string txt = dir / "out.txt";
+    ASSERT_EQ(run_program(PHOTO2MEM_BIN, {PHOTO2MEM_BIN, photo, txt}).status, 0);
+    EXPECT_FALSE(file_exists(dir / "out.txt.vh"));
+    EXPECT_FALSE(file_exists(dir / "out.vh.vh"));
     // A control character in a name cannot end a comment line early.
     const std::string odd = dir / "a\nb.photo";
     write_file(odd, {1, 0, 1, 0, 0x30});

@@ -5,11 +5,17 @@
 // 5..0, the display's 0x40 for yellow written as 0x3C; a 16-bit file gives
 // its 5:6:5 values. `//` lines at the top say what the image holds.
 //
+// When the memory file's name ends in ".mem", a Verilog header is written
+// beside it (cat.mem, cat.vh): the picture's width, height, value width
+// and the memory file's name as localparams, for a design to include, so
+// that its parameters cannot disagree with the image.
+//
 //   usage: photo2mem <photo file> <memory file>
 //
 // Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include <kestrow/photo_file.h>
 
@@ -93,6 +99,61 @@ int mem_write(FILE *out, const photo_file_t *photo, char **argv)
     return 1;
 }
 
+// cat.mem -> cat.vh in `vh`; false for a memory file not named *.mem (or
+// a name too long for `vh`).
+bool header_name(const char *mem_name, char *vh, size_t size)
+{
+    const size_t n = strlen(mem_name);
+    if (n <= 4 || strcmp(mem_name + n - 4, ".mem") != 0 || n >= size)
+        return false;
+    memcpy(vh, mem_name, n - 4);
+    memcpy(vh + n - 4, ".vh", 4);
+    return true;
+}
+
+int write_verilog_header(const photo_file_t *photo, const char *mem_name)
+{
+    char vh[4096];
+    if (!header_name(mem_name, vh, sizeof vh))
+        return 1;
+    FILE *out = fopen(vh, "w");
+    if (out == nullptr) {
+        perror("open Verilog header");
+        return 0;
+    }
+    // The file name as a Verilog string: no quote, backslash or control
+    // character in it, or it is left out of the header.
+    bool plain = true;
+    for (const char *c = mem_name; *c != '\0'; c++)
+        plain &= *c != '"' && *c != '\\' && static_cast<unsigned char>(*c) >= 0x20 && *c != 0x7F;
+    const int n = fprintf(out,
+                          "// photo2mem: the parameters of the memory image %s\n"
+                          "localparam PHOTO_WIDTH = %u;\n"
+                          "localparam PHOTO_HEIGHT = %u;\n"
+                          "localparam PHOTO_VALUE_BITS = %u;\n"
+                          "localparam PHOTO_INIT_FILE = \"%s\";\n",
+                          plain ? mem_name : "(its name cannot be a Verilog string)", photo->width, photo->height,
+                          photo->value_bytes == 1 ? 6u : 16u, plain ? mem_name : "");
+    if (n < 0) {
+        perror("write Verilog header");
+        fclose(out);
+        return 0;
+    }
+    if (fclose(out) != 0) {
+        perror("close Verilog header");
+        return 0;
+    }
+    return 1;
+}
+
+int mem_and_header_write(FILE *out, const photo_file_t *photo, char **argv)
+{
+    return mem_write(out, photo, argv) && write_verilog_header(photo, argv[2]);
+}
+
 } // namespace
 
-int main(int argc, char **argv) { return photo_tool_main(argc, argv, "photo2mem", "memory file", mem_write); }
+int main(int argc, char **argv)
+{
+    return photo_tool_main(argc, argv, "photo2mem", "memory file", mem_and_header_write);
+}
