@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+// WebAssembly (the web page's build) has no mmap, and no huge pages to ask for.
+#ifndef __wasi__
 #include <sys/mman.h>
+#endif
 
 #include "stream_read.h"
 
@@ -41,8 +44,8 @@ void bmp_header_decode(const uint8_t *b, bmp_header_t *h)
 
 void *large_buffer_alloc(size_t size, size_t huge_from)
 {
-    constexpr size_t huge_page = size_t{2} << 20;
 #ifdef MADV_HUGEPAGE
+    constexpr size_t huge_page = size_t{2} << 20;
     if (size >= huge_from) {
         const size_t rounded = (size + huge_page - 1) & ~(huge_page - 1);
         void *p = aligned_alloc(huge_page, rounded);

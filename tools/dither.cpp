@@ -3,8 +3,13 @@
 #include <cstddef>
 #include <cstring>
 
+// WebAssembly (the web page's build) has no threads: there the two halves
+// are done one after the other, as on a host that cannot start a thread.
+#ifndef __wasi__
+#define KESTROW_DITHER_THREADS 1
 #include <pthread.h>
 #include <sched.h>
+#endif
 
 #include "dither_scan.h"
 #include "photo_decode.h"
@@ -278,11 +283,13 @@ void part_run(const dither_part_t *p)
     }
 }
 
+#ifdef KESTROW_DITHER_THREADS
 void *part_thread(void *part)
 {
     part_run(static_cast<const dither_part_t *>(part));
     return nullptr;
 }
+#endif
 
 // Copies of the rows either side of the cut at row `cut`, as they were: the
 // top half's band up runs over rows cut + 7 up to cut first, the bottom
@@ -300,6 +307,7 @@ void warm_rows_copy(dither_t *d, const uint8_t *img, size_t row_width, uint32_t 
 // another it may use. Left to itself, the scheduler starts the thread
 // here, beside the one that is about to be busy, and may take
 // milliseconds, most of the work, to move either.
+#ifdef KESTROW_DITHER_THREADS
 void elsewhere(pthread_attr_t *attr)
 {
     cpu_set_t allowed;
@@ -310,6 +318,7 @@ void elsewhere(pthread_attr_t *attr)
         pthread_attr_setaffinity_np(attr, sizeof allowed, &allowed);
     }
 }
+#endif
 
 rows_fn rows_for(dither_scan_t scan)
 {
@@ -390,6 +399,7 @@ void dither_image_using(dither_t *d, uint8_t *img, size_t row_width, uint32_t he
                                   rows_of};
     // The bottom half on a thread of its own where one can be had; if not,
     // after the top half, with the same result.
+#ifdef KESTROW_DITHER_THREADS
     pthread_t thread;
     pthread_attr_t attr;
     bool threaded = false;
@@ -403,6 +413,10 @@ void dither_image_using(dither_t *d, uint8_t *img, size_t row_width, uint32_t he
         pthread_join(thread, nullptr);
     else
         part_run(&bottom);
+#else
+    part_run(&top);
+    part_run(&bottom);
+#endif
 }
 
 void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)

@@ -1,0 +1,266 @@
+#!/usr/bin/env python3
+"""The web page in a real browser: Debian's chromium, headless, driven by
+selenium through chromedriver, the page served on 127.0.0.1.
+
+- The API on a table of generated BMPs: convertBmp's bytes must equal the
+  native programs' (kestrow, kestrow16; bmpdither or bmpdither16 first when
+  dithering), and toMem's and toRaw's those of photo2mem and photo2raw.
+- Refusals: the converter's message and status, as the native program
+  gives them for a file of the same name.
+- A JPEG with EXIF orientation 6 is converted upright, through the page's
+  own controls.
+- A BMP through the controls (file input, button, download): the download
+  is the native programs' photo file. A screenshot of the page is kept.
+
+usage: browser_test.py --web DIR --bin DIR --work DIR [--screenshot FILE]
+"""
+import argparse
+import base64
+import functools
+import http.server
+import io
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def bmp(w, h, seed, header=40, img_size=None, bits=24):
+    """A 24-bit BMP of smooth ramps and noise, bottom row first."""
+    row = (3 * w + 3) // 4 * 4
+    pixels = bytearray()
+    state = seed
+    for y in range(h):
+        for x in range(w):
+            state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+            noise = state >> 24
+            pixels += bytes(((x * 255 // max(1, w - 1)) ^ noise & 15, (y * 255 // max(1, h - 1)), (x + y + noise) & 255))
+        pixels += bytes(row - 3 * w)
+    offset = 14 + header
+    dib = struct.pack("<IiiHHIIiiII", header, w, h, 1, bits, 0, row * h if img_size is None else img_size, 2835, 2835, 0, 0)
+    dib += bytes(header - len(dib))
+    return b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + dib + bytes(pixels)
+
+
+def native(bindir, work, name, data, bits, dither):
+    """The native programs on `data` saved as `name`: (status, stderr, bytes)."""
+    path = os.path.join(work, name)
+    with open(path, "wb") as f:
+        f.write(data)
+    src = path
+    if dither:
+        d = subprocess.run([os.path.join(bindir, "bmpdither" if bits == 6 else "bmpdither16"), name, "dithered.bmp"],
+                           cwd=work, capture_output=True, text=True)
+        if d.returncode != 0:
+            return d.returncode, d.stderr, None
+        src = "dithered.bmp"
+    c = subprocess.run([os.path.join(bindir, "kestrow" if bits == 6 else "kestrow16"), os.path.basename(src), "out.photo"],
+                       cwd=work, capture_output=True, text=True)
+    out = open(os.path.join(work, "out.photo"), "rb").read() if c.returncode == 0 else None
+    return c.returncode, c.stderr, out
+
+
+CALL = """
+const [name, args, done] = [arguments[0], arguments[1], arguments[arguments.length - 1]];
+const b64 = (u) => { let s = ""; for (let i = 0; i < u.length; i += 8192) s += String.fromCharCode(...u.subarray(i, i + 8192)); return btoa(s); };
+const bytes = (s) => Uint8Array.from(atob(s), (c) => c.charCodeAt(0));
+window.kestrowReady.then((api) => {
+  try {
+    let r;
+    if (name === "convertBmp") r = api.convertBmp(bytes(args[0]), args[1]);
+    else if (name === "toMem") r = new TextEncoder().encode(api.toMem(bytes(args[0])));
+    else r = api.toRaw(bytes(args[0]), args[1], args[2]);
+    done({ ok: b64(r) });
+  } catch (e) { done({ message: e.message, status: e.status === undefined ? null : e.status }); }
+}, (e) => done({ message: "load: " + e.message, status: null }));
+"""
+
+
+def call(driver, name, *args):
+    r = driver.execute_async_script(CALL, name, list(args))
+    if "ok" in r:
+        return base64.b64decode(r["ok"]), None
+    return None, r
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(directory):
+    handler = functools.partial(QuietHandler, directory=directory)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def browser(download_dir):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--disable-dev-shm-usage", "--window-size=1200,1000", "--user-data-dir=" + tempfile.mkdtemp()):
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"download.default_directory": download_dir,
+                                              "download.prompt_for_download": False})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver.set_script_timeout(120)
+    return driver
+
+
+def wait_for_file(path, timeout=60):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if os.path.exists(path) and not os.path.exists(path + ".crdownload") and os.path.getsize(path) > 0:
+            time.sleep(0.2)
+            return open(path, "rb").read()
+        time.sleep(0.1)
+    return None
+
+
+def through_controls(driver, url, path, width, height, fit, bits, dither, downloads):
+    """Loads the page, converts `path` with the controls, downloads the photo file."""
+    driver.get(url)
+    WebDriverWait(driver, 60).until(lambda d: "Ready" in d.find_element(By.ID, "message").text)
+    driver.find_element(By.ID, "file").send_keys(path)
+    WebDriverWait(driver, 30).until(lambda d: not d.find_element(By.ID, "convert").get_property("disabled"))
+    Select(driver.find_element(By.ID, "preset")).select_by_value("custom")
+    for field, value in (("width", width), ("height", height)):
+        e = driver.find_element(By.ID, field)
+        e.clear()
+        e.send_keys(str(value))
+    Select(driver.find_element(By.ID, "fit")).select_by_value(fit)
+    Select(driver.find_element(By.ID, "bits")).select_by_value(str(bits))
+    box = driver.find_element(By.ID, "dither")
+    if box.is_selected() != dither:
+        box.click()
+    driver.find_element(By.ID, "convert").click()
+    WebDriverWait(driver, 120).until(lambda d: d.find_elements(By.ID, "download-photo")
+                                     or "error" in d.find_element(By.ID, "message").get_attribute("class"))
+    links = driver.find_elements(By.ID, "download-photo")
+    if not links:
+        return None, driver.find_element(By.ID, "message").text
+    name = links[0].text
+    target = os.path.join(downloads, name)
+    if os.path.exists(target):
+        os.unlink(target)
+    links[0].click()
+    return wait_for_file(target), name
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--web", required=True)
+    p.add_argument("--bin", required=True)
+    p.add_argument("--work", required=True)
+    p.add_argument("--sample", required=True)
+    p.add_argument("--screenshot")
+    a = p.parse_args()
+    a.bin, a.web, a.work, a.sample = (os.path.abspath(x) for x in (a.bin, a.web, a.work, a.sample))
+    shutil.rmtree(a.work, ignore_errors=True)
+    downloads = os.path.join(a.work, "downloads")
+    native_dir = os.path.join(a.work, "native")
+    os.makedirs(downloads)
+    os.makedirs(native_dir)
+    server = serve(a.web)
+    url = f"http://127.0.0.1:{server.server_address[1]}/index.html"
+    driver = browser(downloads)
+    try:
+        driver.get(url)
+        # The API against the native programs.
+        sample = open(a.sample, "rb").read()
+        cases = [("1x1", bmp(1, 1, 1)), ("3x2", bmp(3, 2, 2)), ("17x5", bmp(17, 5, 3)), ("64x64", bmp(64, 64, 4)),
+                 ("odd 201x67", bmp(201, 67, 5)), ("header 124", bmp(33, 9, 6, header=124)), ("the sample", sample)]
+        for label, data in cases:
+            for bits in (6, 16):
+                for dither in (False, True):
+                    status, err, want = native(a.bin, native_dir, "input.bmp", data, bits, dither)
+                    got, refusal = call(driver, "convertBmp", base64.b64encode(data).decode(), {"bits": bits, "dither": dither})
+                    check(status == 0 and got == want,
+                          f"convertBmp {label}, {bits}-bit{', dithered' if dither else ''}: the native programs' bytes"
+                          + ("" if refusal is None else f" ({refusal})"))
+        photo = native(a.bin, native_dir, "input.bmp", sample, 16, True)[2]
+        subprocess.run([os.path.join(a.bin, "photo2mem"), "out.photo", "picture.mem"], cwd=native_dir, check=True)
+        mem = open(os.path.join(native_dir, "picture.mem"), "rb").read().replace(b"out.photo picture.mem", b"picture.photo picture.mem")
+        got, _ = call(driver, "toMem", base64.b64encode(photo).decode())
+        check(got == mem, "toMem: photo2mem's text")
+        for fmt in ("rgb565be", "xrgb8888", "rgb222"):
+            subprocess.run([os.path.join(a.bin, "photo2raw"), "out.photo", "picture.raw", fmt], cwd=native_dir, check=True)
+            got, _ = call(driver, "toRaw", base64.b64encode(photo).decode(), fmt, "picture.raw")
+            check(got == open(os.path.join(native_dir, "picture.raw"), "rb").read(), f"toRaw {fmt}: photo2raw's bytes")
+
+        # Refusals: the converter's message and status.
+        refusals = [("8-bit", bmp(4, 4, 7, bits=8)), ("too wide", bmp(4097, 1, 8)), ("image size", bmp(5, 5, 9, img_size=7)),
+                    ("not a BMP", b"GIF89a...."), ("cut short", sample[:2000]), ("empty", b"")]
+        for label, data in refusals:
+            for bits, dither in ((16, False), (6, True)):
+                status, err, _ = native(a.bin, native_dir, "input.bmp", data, bits, dither)
+                _, refusal = call(driver, "convertBmp", base64.b64encode(data).decode(), {"bits": bits, "dither": dither})
+                check(refusal is not None and status != 0 and refusal["message"] == err.strip() and refusal["status"] == status,
+                      f"refused: {label}, {bits}-bit{', dithered' if dither else ''}: '{err.strip()}', status {status}"
+                      + ("" if refusal is None else f" (page: '{refusal['message']}', {refusal['status']})"))
+
+        # A BMP through the controls; the download is the native bytes.
+        sample_copy = os.path.join(a.work, "sample.bmp")
+        shutil.copy(a.sample, sample_copy)
+        got, name = through_controls(driver, url, sample_copy, 320, 240, "pad", 16, True, downloads)
+        check(got == photo, f"the page's controls: the downloaded {name} is bmpdither16 + kestrow16's")
+        if a.screenshot:
+            driver.save_screenshot(a.screenshot)
+
+        # A JPEG stored 64 x 32 with EXIF orientation 6 (turn 90 degrees
+        # clockwise to show: the stored left column becomes the top row):
+        # red on the left, blue on the right, so shown upright it is
+        # 32 x 64, red on top, blue below. Converted at 32 x 64, stretched, the photo file's top rows
+        # (stored last) must be red and its bottom rows blue.
+        from PIL import Image
+        stored = Image.new("RGB", (64, 32))
+        for x in range(64):
+            for y in range(32):
+                stored.putpixel((x, y), (255, 0, 0) if x < 32 else (0, 0, 255))
+        exif = Image.Exif()
+        exif[0x0112] = 6
+        jpeg = os.path.join(a.work, "rotated.jpg")
+        stored.save(jpeg, quality=95, exif=exif.tobytes())
+        got, name = through_controls(driver, url, jpeg, 32, 64, "stretch", 16, False, downloads)
+        ok = got is not None and got[:4] == bytes([32, 0, 64, 0])
+        if ok:
+            values = struct.unpack("<%dH" % (32 * 64), got[4:])
+            top = values[(64 - 4) * 32:]      # the display's top 4 rows, stored last
+            bottom = values[:4 * 32]
+            ok = all(v >> 11 >= 28 and v & 31 <= 3 for v in top) and all(v & 31 >= 28 and v >> 11 <= 3 for v in bottom)
+        check(ok, "a JPEG with EXIF orientation 6 is converted upright (red on top, blue below, 32 x 64)")
+
+        # What is not a picture gets a message on the page.
+        junk = os.path.join(a.work, "junk.png")
+        with open(junk, "wb") as f:
+            f.write(b"not a picture at all")
+        got, message = through_controls(driver, url, junk, 32, 32, "pad", 6, False, downloads)
+        check(got is None and "not a picture this browser can read" in message, f"not a picture: '{message}'")
+    finally:
+        driver.quit()
+        server.shutdown()
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,368 @@
+// kestrow in the browser. The programs themselves (kestrow, kestrow16,
+// bmpdither, bmpdither16, photo2bmp, photo2mem, photo2raw), built from the
+// project's C++ as WebAssembly for WASI, run here with their files in
+// memory: this file gives them the few WASI calls they make, runs them as
+// the command line would, and returns their output files, messages and
+// exit status. window.kestrowReady resolves to the page's API.
+"use strict";
+
+const PROGRAMS = ["kestrow", "kestrow16", "bmpdither", "bmpdither16", "photo2bmp", "photo2mem", "photo2raw"];
+
+// WASI's errno values and file types, as far as they are used.
+const E = { SUCCESS: 0, BADF: 8, EXIST: 20, INVAL: 28, ISDIR: 31, NOENT: 44, NOSYS: 52, NOTDIR: 54 };
+const FILETYPE = { CHAR: 2, DIR: 3, REG: 4 };
+const PREOPEN_FD = 3;
+
+class Exit {
+  constructor(code) { this.code = code; }
+}
+
+// One run of one program over a set of in-memory files.
+function runProgram(module, argv, files) {
+  const fds = new Map([[PREOPEN_FD, { dir: true }]]);
+  let nextFd = 4, memory = null, stdout = "", stderr = "";
+  const decoder = new TextDecoder();
+  const view = () => new DataView(memory.buffer);
+  const bytes = () => new Uint8Array(memory.buffer);
+  const text = (ptr, len) => decoder.decode(bytes().subarray(ptr, ptr + len));
+  const name = (path) => path.replace(/^\.?\/+/, "");
+  const inode = (n) => 2 + [...files.keys()].indexOf(n);
+
+  function writeStat(ptr, type, size, ino) {
+    const v = view();
+    v.setBigUint64(ptr, 1n, true);              // dev
+    v.setBigUint64(ptr + 8, BigInt(ino), true);  // ino
+    v.setUint8(ptr + 16, type);
+    v.setBigUint64(ptr + 24, 1n, true);          // nlink
+    v.setBigUint64(ptr + 32, BigInt(size), true);
+    for (let i = 40; i < 64; i += 8) v.setBigUint64(ptr + i, 0n, true);
+  }
+  function grow(file, end) {
+    if (end <= file.data.length) return;
+    let cap = Math.max(end, file.data.length * 2, 4096);
+    const bigger = new Uint8Array(cap);
+    bigger.set(file.data.subarray(0, file.size));
+    file.data = bigger;
+  }
+  const wasi = {
+    args_sizes_get(argc, size) {
+      const v = view();
+      v.setUint32(argc, argv.length, true);
+      v.setUint32(size, argv.reduce((n, a) => n + new TextEncoder().encode(a).length + 1, 0), true);
+      return E.SUCCESS;
+    },
+    args_get(list, buf) {
+      const v = view(), enc = new TextEncoder();
+      argv.forEach((a, i) => {
+        v.setUint32(list + 4 * i, buf, true);
+        const b = enc.encode(a + "\0");
+        bytes().set(b, buf);
+        buf += b.length;
+      });
+      return E.SUCCESS;
+    },
+    environ_sizes_get(count, size) { view().setUint32(count, 0, true); view().setUint32(size, 0, true); return E.SUCCESS; },
+    environ_get() { return E.SUCCESS; },
+    fd_prestat_get(fd, buf) {
+      if (fd !== PREOPEN_FD) return E.BADF;
+      view().setUint8(buf, 0);
+      view().setUint32(buf + 4, 1, true);
+      return E.SUCCESS;
+    },
+    fd_prestat_dir_name(fd, path, len) {
+      if (fd !== PREOPEN_FD) return E.BADF;
+      bytes()[path] = 0x2f;  // "/"
+      return E.SUCCESS;
+    },
+    fd_fdstat_get(fd, buf) {
+      const v = view();
+      const type = fd <= 2 ? FILETYPE.CHAR : fds.get(fd)?.dir ? FILETYPE.DIR : fds.has(fd) ? FILETYPE.REG : -1;
+      if (type < 0) return E.BADF;
+      v.setUint8(buf, type);
+      v.setUint16(buf + 2, 0, true);
+      v.setBigUint64(buf + 8, 0xffffffffffffffffn, true);
+      v.setBigUint64(buf + 16, 0xffffffffffffffffn, true);
+      return E.SUCCESS;
+    },
+    fd_fdstat_set_flags() { return E.SUCCESS; },
+    fd_filestat_get(fd, buf) {
+      if (fd <= 2) { writeStat(buf, FILETYPE.CHAR, 0, 1); return E.SUCCESS; }
+      const f = fds.get(fd);
+      if (!f) return E.BADF;
+      if (f.dir) { writeStat(buf, FILETYPE.DIR, 0, 1); return E.SUCCESS; }
+      writeStat(buf, FILETYPE.REG, files.get(f.name).size, inode(f.name));
+      return E.SUCCESS;
+    },
+    path_filestat_get(fd, flags, path, len, buf) {
+      const n = name(text(path, len));
+      if (n === "") { writeStat(buf, FILETYPE.DIR, 0, 1); return E.SUCCESS; }
+      if (!files.has(n)) return E.NOENT;
+      writeStat(buf, FILETYPE.REG, files.get(n).size, inode(n));
+      return E.SUCCESS;
+    },
+    path_open(dirfd, dirflags, path, len, oflags, rightsBase, rightsInheriting, fdflags, out) {
+      const n = name(text(path, len));
+      if (n === "" || (oflags & 2)) return E.ISDIR;  // a directory, or O_DIRECTORY
+      if (!files.has(n)) {
+        if (!(oflags & 1)) return E.NOENT;           // no O_CREAT
+        files.set(n, { data: new Uint8Array(0), size: 0 });
+      } else if (oflags & 4) {
+        return E.EXIST;                               // O_EXCL
+      }
+      if (oflags & 8) files.get(n).size = 0;          // O_TRUNC
+      const fd = nextFd++;
+      fds.set(fd, { name: n, pos: 0, append: (fdflags & 1) !== 0 });
+      view().setUint32(out, fd, true);
+      return E.SUCCESS;
+    },
+    fd_close(fd) { return fds.delete(fd) ? E.SUCCESS : E.BADF; },
+    fd_seek(fd, offset, whence, out) {
+      const f = fds.get(fd);
+      if (!f || f.dir) return E.BADF;
+      const size = files.get(f.name).size;
+      const base = whence === 0 ? 0 : whence === 1 ? f.pos : size;
+      const pos = base + Number(offset);
+      if (pos < 0) return E.INVAL;
+      f.pos = pos;
+      view().setBigUint64(out, BigInt(pos), true);
+      return E.SUCCESS;
+    },
+    fd_read(fd, iovs, count, out) {
+      const f = fds.get(fd);
+      if (!f || f.dir) return fd === 0 ? (view().setUint32(out, 0, true), E.SUCCESS) : E.BADF;
+      const file = files.get(f.name), v = view();
+      let got = 0;
+      for (let i = 0; i < count; i++) {
+        const ptr = v.getUint32(iovs + 8 * i, true), len = v.getUint32(iovs + 8 * i + 4, true);
+        const n = Math.max(0, Math.min(len, file.size - f.pos));
+        bytes().set(file.data.subarray(f.pos, f.pos + n), ptr);
+        f.pos += n;
+        got += n;
+        if (n < len) break;
+      }
+      v.setUint32(out, got, true);
+      return E.SUCCESS;
+    },
+    fd_write(fd, iovs, count, out) {
+      const v = view();
+      let put = 0;
+      for (let i = 0; i < count; i++) {
+        const ptr = v.getUint32(iovs + 8 * i, true), len = v.getUint32(iovs + 8 * i + 4, true);
+        const chunk = bytes().slice(ptr, ptr + len);
+        if (fd === 1 || fd === 2) {
+          const t = decoder.decode(chunk);
+          if (fd === 1) stdout += t; else stderr += t;
+        } else {
+          const f = fds.get(fd);
+          if (!f || f.dir) return E.BADF;
+          const file = files.get(f.name);
+          if (f.append) f.pos = file.size;
+          grow(file, f.pos + len);
+          file.data.set(chunk, f.pos);
+          f.pos += len;
+          file.size = Math.max(file.size, f.pos);
+        }
+        put += len;
+      }
+      v.setUint32(out, put, true);
+      return E.SUCCESS;
+    },
+    proc_exit(code) { throw new Exit(code); },
+  };
+  const imports = { wasi_snapshot_preview1: new Proxy(wasi, {
+    get: (target, key) => target[key] || (() => E.NOSYS),
+  }) };
+  const instance = new WebAssembly.Instance(module, imports);
+  memory = instance.exports.memory;
+  let status = 0;
+  try {
+    instance.exports._start();
+  } catch (e) {
+    if (!(e instanceof Exit)) throw e;
+    status = e.code;
+  }
+  return { status, stdout, stderr };
+}
+
+// The files a run is given, by name, each {data, size}.
+function fileSet(entries) {
+  const files = new Map();
+  for (const [n, data] of entries) files.set(n, { data: data.slice(), size: data.length });
+  return files;
+}
+const contents = (files, n) => files.has(n) ? files.get(n).data.slice(0, files.get(n).size) : null;
+
+function refused(run) {
+  const e = new Error(run.stderr.trim());
+  e.status = run.status;
+  return e;
+}
+
+async function load() {
+  const base = document.currentScript ? new URL(".", document.currentScript.src) : new URL(".", location.href);
+  const modules = {};
+  await Promise.all(PROGRAMS.map(async (p) => {
+    const response = await fetch(new URL(p + ".wasm", base));
+    if (!response.ok) throw new Error(`${p}.wasm: ${response.status} ${response.statusText}`);
+    modules[p] = await WebAssembly.compile(await response.arrayBuffer());
+  }));
+  const run = (program, argv, files) => runProgram(modules[program], [program, ...argv], files);
+
+  // BMP bytes to photo file bytes, as kestrow or kestrow16 would write them
+  // (after bmpdither or bmpdither16 when dither is true). `name` is the name
+  // the messages give the BMP.
+  function convertBmp(bytes, { bits = 16, dither = false, name = "input.bmp" } = {}) {
+    if (bits !== 6 && bits !== 16) throw new Error("bits must be 6 or 16");
+    const files = fileSet([[name, bytes]]);
+    let source = name;
+    if (dither) {
+      const d = run(bits === 6 ? "bmpdither" : "bmpdither16", [name, "dithered.bmp"], files);
+      if (d.status !== 0) throw refused(d);
+      source = "dithered.bmp";
+    }
+    const c = run(bits === 6 ? "kestrow" : "kestrow16", [source, "out.photo"], files);
+    if (c.status !== 0) throw refused(c);
+    return contents(files, "out.photo");
+  }
+  // A photo file through one of the photo tools; returns its output file.
+  function photoTool(program, photo, out, extra = []) {
+    const files = fileSet([["picture.photo", photo]]);
+    const r = run(program, ["picture.photo", out, ...extra], files);
+    if (r.status !== 0) throw refused(r);
+    return { files, bytes: contents(files, out) };
+  }
+  const api = {
+    convertBmp,
+    // photo2bmp's preview BMP.
+    toBmp: (photo) => photoTool("photo2bmp", photo, "preview.bmp").bytes,
+    // photo2mem's memory image, as text (and its Verilog header).
+    toMem: (photo) => new TextDecoder().decode(photoTool("photo2mem", photo, "picture.mem").bytes),
+    toMemHeader: (photo) => new TextDecoder().decode(contents(photoTool("photo2mem", photo, "picture.mem").files, "picture.vh")),
+    // photo2raw's bytes in `format`, or its C header when `headerName` ends in .h.
+    toRaw: (photo, format, headerName = "picture.raw") => photoTool("photo2raw", photo, headerName, [format]).bytes,
+  };
+  return api;
+}
+
+window.kestrowReady = load();
+
+// ---- The page ------------------------------------------------------------
+
+// A 24-bit BMP (bottom row first, rows padded to 4 bytes) of RGBA pixels:
+// the converters' input for a picture the browser decoded.
+function bmpOf(rgba, w, h) {
+  const row = (3 * w + 3) & ~3, size = 54 + row * h, b = new Uint8Array(size), v = new DataView(b.buffer);
+  b[0] = 0x42; b[1] = 0x4d;
+  v.setUint32(2, size, true); v.setUint32(10, 54, true); v.setUint32(14, 40, true);
+  v.setInt32(18, w, true); v.setInt32(22, h, true); v.setUint16(26, 1, true); v.setUint16(28, 24, true);
+  v.setUint32(34, row * h, true); v.setUint32(38, 2835, true); v.setUint32(42, 2835, true);
+  for (let y = 0; y < h; y++)
+    for (let x = 0; x < w; x++) {
+      const s = 4 * ((h - 1 - y) * w + x), d = 54 + y * row + 3 * x;
+      b[d] = rgba[s + 2]; b[d + 1] = rgba[s + 1]; b[d + 2] = rgba[s];
+    }
+  return b;
+}
+
+// Draws a 24-bit BMP (as photo2bmp writes it) into a canvas, each pixel
+// `zoom` x `zoom`.
+function drawBmp(canvas, bmp, zoom) {
+  const v = new DataView(bmp.buffer, bmp.byteOffset);
+  const offset = v.getUint32(10, true), w = v.getInt32(18, true), h = v.getInt32(22, true), row = (3 * w + 3) & ~3;
+  const image = new ImageData(w, h);
+  for (let y = 0; y < h; y++)
+    for (let x = 0; x < w; x++) {
+      const s = offset + (h - 1 - y) * row + 3 * x, d = 4 * (y * w + x);
+      image.data[d] = bmp[s + 2]; image.data[d + 1] = bmp[s + 1]; image.data[d + 2] = bmp[s]; image.data[d + 3] = 255;
+    }
+  const flat = document.createElement("canvas");
+  flat.width = w; flat.height = h;
+  flat.getContext("2d").putImageData(image, 0, 0);
+  canvas.width = w * zoom; canvas.height = h * zoom;
+  const c = canvas.getContext("2d");
+  c.imageSmoothingEnabled = false;
+  c.drawImage(flat, 0, 0, w * zoom, h * zoom);
+}
+
+if (document.getElementById("kestrow-page")) {
+  const $ = (id) => document.getElementById(id);
+  const say = (text, error = false) => { $("message").textContent = text; $("message").className = error ? "error" : ""; };
+  let picture = null;  // {name, bytes, isBmp}
+  const urls = [];
+
+  $("preset").addEventListener("change", () => {
+    const [w, h] = $("preset").value.split("x");
+    if (h) { $("width").value = w; $("height").value = h; }
+  });
+  async function take(file) {
+    if (!file) return;
+    picture = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
+    picture.isBmp = picture.bytes[0] === 0x42 && picture.bytes[1] === 0x4d;
+    say(`${file.name}: ${picture.bytes.length} bytes` + (picture.isBmp ? ", a BMP: converted as it is, size and fit unused" : ""));
+    $("convert").disabled = false;
+  }
+  $("file").addEventListener("change", () => take($("file").files[0]));
+  $("drop").addEventListener("dragover", (e) => { e.preventDefault(); $("drop").classList.add("over"); });
+  $("drop").addEventListener("dragleave", () => $("drop").classList.remove("over"));
+  $("drop").addEventListener("drop", (e) => { e.preventDefault(); $("drop").classList.remove("over"); take(e.dataTransfer.files[0]); });
+
+  // A decoded picture at the panel's size, as a BMP.
+  async function panelBmp(bytes, w, h) {
+    let bitmap;
+    try {
+      bitmap = await createImageBitmap(new Blob([bytes]), { imageOrientation: "from-image" });
+    } catch (e) {
+      throw new Error(`${picture.name} is not a picture this browser can read.`);
+    }
+    const fit = $("fit").value, bw = bitmap.width, bh = bitmap.height;
+    const s = fit === "pad" ? Math.min(w / bw, h / bh) : Math.max(w / bw, h / bh);
+    const dw = fit === "stretch" ? w : Math.round(bw * s), dh = fit === "stretch" ? h : Math.round(bh * s);
+    const canvas = document.createElement("canvas");
+    canvas.width = w; canvas.height = h;
+    const c = canvas.getContext("2d");
+    c.fillStyle = $("background").value;  // transparency flattened on it, and the padding
+    c.fillRect(0, 0, w, h);
+    c.imageSmoothingQuality = "high";
+    c.drawImage(bitmap, Math.round((w - dw) / 2), Math.round((h - dh) / 2), dw, dh);
+    bitmap.close();
+    return bmpOf(c.getImageData(0, 0, w, h).data, w, h);
+  }
+
+  function offer(name, bytes, type) {
+    const url = URL.createObjectURL(new Blob([bytes], { type }));
+    urls.push(url);
+    const a = document.createElement("a");
+    a.href = url; a.download = name; a.textContent = name; a.id = "download-" + name.split(".").pop();
+    $("downloads").appendChild(a);
+  }
+
+  $("convert").addEventListener("click", async () => {
+    const api = await window.kestrowReady;
+    urls.splice(0).forEach((u) => URL.revokeObjectURL(u));
+    $("downloads").textContent = "";
+    try {
+      const w = Number($("width").value), h = Number($("height").value);
+      if (!picture.isBmp && !(w >= 1 && w <= 4096 && h >= 1 && h <= 4096 && Number.isInteger(w) && Number.isInteger(h)))
+        throw new Error("The panel's width and height must be whole numbers from 1 to 4096.");
+      say("Converting...");
+      const bmp = picture.isBmp ? picture.bytes : await panelBmp(picture.bytes, w, h);
+      const bits = Number($("bits").value), dither = $("dither").checked;
+      const base = picture.name.replace(/\.[^.]*$/, "").replace(/[^A-Za-z0-9_-]/g, "_") || "picture";
+      const photo = api.convertBmp(bmp, { bits, dither, name: picture.isBmp ? picture.name : base + ".bmp" });
+      const preview = api.toBmp(photo);
+      const pw = photo[0] | photo[1] << 8, ph = photo[2] | photo[3] << 8;
+      // Both at the same whole-pixel magnification, without smoothing.
+      const zoom = Math.max(1, Math.min(8, Math.floor(480 / pw), Math.floor(480 / ph)));
+      drawBmp($("original"), bmp, zoom);
+      drawBmp($("preview"), preview, zoom);
+      offer(base + ".photo", photo, "application/octet-stream");
+      offer(base + ".h", api.toRaw(photo, $("format").value, base + ".h"), "text/x-c");
+      offer(base + ".mem", api.toMem(photo), "text/plain");
+      say(`${pw} x ${ph}, ${bits}-bit${dither ? ", dithered" : ""}: ${photo.length} bytes.`);
+    } catch (e) {
+      say(e.message, true);
+    }
+  });
+
+  window.kestrowReady.then(() => say("Ready: choose a picture."), (e) => say(`The converters did not load: ${e.message}`, true));
+}
