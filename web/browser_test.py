@@ -28,6 +28,7 @@ import tempfile
 import threading
 import time
 
+from PIL import Image
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
@@ -137,8 +138,10 @@ def wait_for_file(path, timeout=60):
 
 
 def through_controls(driver, url, path, width, height, fit, bits, dither, downloads):
-    """Loads the page, converts `path` with the controls, downloads the photo file."""
-    driver.get(url)
+    """Loads the page (unless `url` is None: as it is), converts `path` with
+    the controls, downloads the photo file."""
+    if url is not None:
+        driver.get(url)
     WebDriverWait(driver, 60).until(lambda d: "Ready" in d.find_element(By.ID, "message").text)
     driver.find_element(By.ID, "file").send_keys(path)
     WebDriverWait(driver, 30).until(lambda d: not d.find_element(By.ID, "convert").get_property("disabled"))
@@ -231,7 +234,6 @@ def main():
         # red on the left, blue on the right, so shown upright it is
         # 32 x 64, red on top, blue below. Converted at 32 x 64, stretched, the photo file's top rows
         # (stored last) must be red and its bottom rows blue.
-        from PIL import Image
         stored = Image.new("RGB", (64, 32))
         for x in range(64):
             for y in range(32):
@@ -248,6 +250,24 @@ def main():
             bottom = values[:4 * 32]
             ok = all(v >> 11 >= 28 and v & 31 <= 3 for v in top) and all(v & 31 >= 28 and v >> 11 <= 3 for v in bottom)
         check(ok, "a JPEG with EXIF orientation 6 is converted upright (red on top, blue below, 32 x 64)")
+
+        # A transparent PNG is flattened on the background the user picks:
+        # pure red here, so every 16-bit value is 0xF800.
+        clear = os.path.join(a.work, "clear.png")
+        Image.new("RGBA", (8, 8), (0, 255, 0, 0)).save(clear)
+        driver.get(url)
+        driver.execute_script("document.getElementById('background').value = '#ff0000';")
+        got, name = through_controls(driver, None, clear, 8, 8, "stretch", 16, False, downloads)
+        check(got is not None and got[4:] == b"\x00\xf8" * 64, "a transparent PNG is flattened on the background picked")
+
+        # A picture far larger than any panel (6000 x 4000) is scaled down
+        # and converted, without the page hanging.
+        huge = os.path.join(a.work, "huge.png")
+        Image.new("RGB", (6000, 4000), (0, 0, 255)).save(huge)
+        t0 = time.monotonic()
+        got, name = through_controls(driver, url, huge, 320, 240, "pad", 6, True, downloads)
+        check(got is not None and got[:4] == bytes([64, 1, 240, 0]),
+              f"a 6000 x 4000 picture is converted at 320 x 240 ({time.monotonic() - t0:.1f} s)")
 
         # What is not a picture gets a message on the page.
         junk = os.path.join(a.work, "junk.png")
