@@ -70,20 +70,10 @@ if(NOT SCALE)
     endif()
   endforeach()
 endif()
-if(VALUE_BITS EQUAL 6)
-  set(top photo_vga_rgb222)
-  set(rgb565 0)
-else()
-  set(top photo_vga_rgb565)
-  set(rgb565 1)
-endif()
-
-execute_process(COMMAND ${VERILATOR} --cc --exe --build -j 2 -Wall --top-module ${top}
-                  -GWIDTH=${WIDTH} -GHEIGHT=${HEIGHT} -GSCALE=${SCALE} "-GINIT_FILE=\"${mem}\""
-                  -CFLAGS "-std=c++20 -I${source_dir}/include -I${source_dir}/tools -I${source_dir} -DVTOP=V${top} -DPICTURE_WIDTH=${WIDTH} -DPICTURE_HEIGHT=${HEIGHT} -DPICTURE_SCALE=${SCALE} -DRGB565=${rgb565}"
-                  -LDFLAGS "${BUILD_DIR}/tools/libkestrow_tools.a ${BUILD_DIR}/libkestrow_bmp.a"
-                  ${fpga_dir}/${top}.v ${fpga_dir}/photo_vga.v ${fpga_dir}/vga_640x480.v ${fpga_dir}/photo_rom.v
-                  ${fpga_dir}/sim/tb_vga.cpp --Mdir ${work}/obj -o tb_vga
+include(${fpga_dir}/testbench_args.cmake)
+fpga_testbench_args(args ${source_dir} ${VALUE_BITS} ${WIDTH} ${HEIGHT} ${SCALE} ${mem}
+                    "${BUILD_DIR}/tools/libkestrow_tools.a ${BUILD_DIR}/libkestrow_bmp.a" "" "" ${work}/obj)
+execute_process(COMMAND ${VERILATOR} ${args}
                 RESULT_VARIABLE rc OUTPUT_FILE ${work}/verilator.log ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "verilator failed (${rc}):\n${err}")

@@ -2,7 +2,8 @@
 // header) at the largest SCALE that fits 640 x 480, on a 12-bit VGA output
 // (a Digilent Pmod VGA's three 4-bit R-2R DACs). A 2-bit channel is
 // repeated to 4 bits and a 5- or 6-bit one gives its top 4, so full scale
-// stays full scale: 11 -> 1111, 11111 -> 1111.
+// stays full scale: 11 -> 1111, 11111 -> 1111. The picture is held in
+// reset until the PLL locks, and while `hold` is high (a button).
 `default_nettype none
 
 module board_vga #(
@@ -11,8 +12,9 @@ module board_vga #(
     parameter VALUE_BITS = 6,
     parameter INIT_FILE  = "picture.mem"
 ) (
-    input  wire       clk,      // the pixel clock
-    input  wire       reset,
+    input  wire       clk,      // the pixel clock, from the PLL
+    input  wire       locked,   // the PLL's lock
+    input  wire       hold,
     output wire [3:0] vga_r,
     output wire [3:0] vga_g,
     output wire [3:0] vga_b,
@@ -22,12 +24,17 @@ module board_vga #(
     localparam integer SCALE = WIDTH * 8 <= 640 && HEIGHT * 8 <= 480 ? 8 :
                                WIDTH * 4 <= 640 && HEIGHT * 4 <= 480 ? 4 :
                                WIDTH * 2 <= 640 && HEIGHT * 2 <= 480 ? 2 : 1;
+    // The lock and the button, synchronised to the pixel clock.
+    reg [1:0] reset = 2'b11;
+    always @(posedge clk)
+        reset <= {reset[0], !locked || hold};
+
     wire [VALUE_BITS-1:0] value;
     wire de;
     photo_vga #(
         .WIDTH(WIDTH), .HEIGHT(HEIGHT), .VALUE_BITS(VALUE_BITS), .SCALE(SCALE), .INIT_FILE(INIT_FILE)
     ) core (
-        .clk(clk), .reset(reset), .value(value), .de(de), .hsync_n(vga_hs), .vsync_n(vga_vs)
+        .clk(clk), .reset(reset[1]), .value(value), .de(de), .hsync_n(vga_hs), .vsync_n(vga_vs)
     );
     generate
         if (VALUE_BITS == 6) begin : rgb222

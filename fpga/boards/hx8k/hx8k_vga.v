@@ -23,14 +23,11 @@ module hx8k_vga (
         .REFERENCECLK(clk_12mhz), .PLLOUTGLOBAL(clk), .LOCK(locked), .RESETB(1'b1), .BYPASS(1'b0)
     );
 
-    reg [1:0] hold = 2'b11;
-    always @(posedge clk)
-        hold <= {hold[0], !locked};
 
     board_vga #(
         .WIDTH(PHOTO_WIDTH), .HEIGHT(PHOTO_HEIGHT), .VALUE_BITS(PHOTO_VALUE_BITS), .INIT_FILE(PHOTO_INIT_FILE)
     ) vga (
-        .clk(clk), .reset(hold[1]), .vga_r(vga_r), .vga_g(vga_g), .vga_b(vga_b), .vga_hs(vga_hs), .vga_vs(vga_vs)
+        .clk(clk), .locked(locked), .hold(1'b0), .vga_r(vga_r), .vga_g(vga_g), .vga_b(vga_b), .vga_hs(vga_hs), .vga_vs(vga_vs)
     );
 endmodule
 

@@ -25,15 +25,11 @@ module icebreaker_vga (
         .PACKAGEPIN(clk_12mhz), .PLLOUTGLOBAL(clk), .LOCK(locked), .RESETB(1'b1), .BYPASS(1'b0)
     );
 
-    // In reset until the PLL locks, and while the button is down.
-    reg [1:0] hold = 2'b11;
-    always @(posedge clk)
-        hold <= {hold[0], !locked || !btn_n};
 
     board_vga #(
         .WIDTH(PHOTO_WIDTH), .HEIGHT(PHOTO_HEIGHT), .VALUE_BITS(PHOTO_VALUE_BITS), .INIT_FILE(PHOTO_INIT_FILE)
     ) vga (
-        .clk(clk), .reset(hold[1]), .vga_r(vga_r), .vga_g(vga_g), .vga_b(vga_b), .vga_hs(vga_hs), .vga_vs(vga_vs)
+        .clk(clk), .locked(locked), .hold(!btn_n), .vga_r(vga_r), .vga_g(vga_g), .vga_b(vga_b), .vga_hs(vga_hs), .vga_vs(vga_vs)
     );
 endmodule
 

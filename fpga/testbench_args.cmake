@@ -1,0 +1,23 @@
+# The Verilator command line of the testbench (sim/tb_vga.cpp) for one
+# picture, shared by the build's tests and simulate.cmake:
+#   fpga_testbench_args(<out var> SOURCE_DIR BITS WIDTH HEIGHT SCALE MEM
+#                       LIBS (tools and BMP libraries) FLAGS (extra C++ flags,
+#                       a string) LDFLAGS (a string) MDIR)
+# sets <out var> to the arguments after `verilator`.
+function(fpga_testbench_args out src bits w h scale mem libs flags ldflags mdir)
+  if(bits EQUAL 6)
+    set(top photo_vga_rgb222)
+    set(rgb565 0)
+  else()
+    set(top photo_vga_rgb565)
+    set(rgb565 1)
+  endif()
+  set(fpga ${src}/fpga)
+  set(${out} --cc --exe --build -j 2 -Wall --top-module ${top}
+      -GWIDTH=${w} -GHEIGHT=${h} -GSCALE=${scale} "-GINIT_FILE=\"${mem}\""
+      -CFLAGS "-std=c++20 -I${src}/include -I${src}/tools -I${src} -DVTOP=V${top} -DPICTURE_WIDTH=${w} -DPICTURE_HEIGHT=${h} -DPICTURE_SCALE=${scale} -DRGB565=${rgb565} ${flags}"
+      -LDFLAGS "${libs} ${ldflags}"
+      ${fpga}/${top}.v ${fpga}/photo_vga.v ${fpga}/vga_640x480.v ${fpga}/photo_rom.v ${fpga}/sim/tb_vga.cpp
+      --Mdir ${mdir} -o tb_vga
+      PARENT_SCOPE)
+endfunction()
