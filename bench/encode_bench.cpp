@@ -7,11 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include "vga_color.h"
-#include "vga_row.h"
+#include "photo_row.h"
 
 namespace {
 
-void encode_rows(benchmark::State &state, vga_row_encoder encode)
+void encode_rows(benchmark::State &state, photo_row_encoder encode)
 {
     constexpr uint32_t width = 4096;
     std::vector<uint8_t> bgr(width * 3);
@@ -28,17 +28,17 @@ void encode_rows(benchmark::State &state, vga_row_encoder encode)
     state.SetLabel(KESTROW_COLOR_BITS == 6 ? "6-bit" : "16-bit");
 }
 
-void scalar(benchmark::State &state) { encode_rows(state, vga_row_encode_scalar); }
+void scalar(benchmark::State &state) { encode_rows(state, photo_row_encode_scalar); }
 BENCHMARK(scalar);
 
 #ifdef KESTROW_HAVE_SSSE3
 void ssse3(benchmark::State &state)
 {
-    if (!vga_row_ssse3_supported()) {
+    if (!photo_row_ssse3_supported()) {
         state.SkipWithError("no SSSE3 on this CPU");
         return;
     }
-    encode_rows(state, vga_row_encode_ssse3);
+    encode_rows(state, photo_row_encode_ssse3);
 }
 BENCHMARK(ssse3);
 #endif

@@ -3,6 +3,10 @@
 # reproducible); kestrow16(1) is a link to kestrow(1), which describes both.
 include(GNUInstallDirs)
 
+# Each page once; the second program of a pair shares its page by a link.
+set(KESTROW_MAN_PAGES kestrow.1 photo2bmp.1 photo2mem.1 photo2raw.1 bmpdither.1 fbview.1)
+set(KESTROW_MAN_LINKS kestrow16.1=kestrow.1 bmpdither16.1=bmpdither.1)
+
 set(KESTROW_MAINTAINER "kestrow developers <kestrow-devel@users.noreply.github.com>"
     CACHE STRING "Maintainer line written into the .deb")
 

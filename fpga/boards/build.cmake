@@ -48,8 +48,8 @@ get_filename_component(PHOTO ${PHOTO} ABSOLUTE)
 file(MAKE_DIRECTORY ${OUT})
 # picture.mem and picture.vh, named so in OUT, where the tools run.
 run(photo2mem ${PHOTO2MEM} ${PHOTO} picture.mem)
-set(sources ${boards_dir}/${BOARD}/${top}.v ${boards_dir}/board_vga.v ${fpga_dir}/photo_vga.v
-            ${fpga_dir}/vga_640x480.v ${fpga_dir}/photo_rom.v)
+set(sources ${boards_dir}/${BOARD}/${top}.v ${boards_dir}/board_vga.v ${fpga_dir}/rtl/photo_vga.v
+            ${fpga_dir}/rtl/vga_640x480.v ${fpga_dir}/rtl/photo_rom.v)
 list(JOIN sources " " sources)
 file(WRITE ${OUT}/synth.ys "read_verilog -I${OUT} ${sources}\nsynth_ice40 -top ${top} -json ${top}.json\n")
 run(yosys ${YOSYS} -q -s synth.ys)

@@ -1,6 +1,6 @@
 # Your own picture through the VGA design, in simulation:
 #
-#   cmake -DPICTURE=cat.photo -DFRAME=cat-frame.bmp -P fpga/simulate.cmake
+#   cmake -DPICTURE=cat.photo -DFRAME=cat-frame.bmp -P fpga/sim/simulate.cmake
 #
 # PICTURE is a photo file, or a memory image that photo2mem wrote (cat.mem,
 # with its cat.vh beside it). The design is Verilated for the picture's
@@ -11,7 +11,7 @@
 # and Verilator.
 cmake_policy(VERSION 3.25)
 set(fpga_dir ${CMAKE_CURRENT_LIST_DIR})
-get_filename_component(source_dir ${fpga_dir}/.. ABSOLUTE)
+get_filename_component(source_dir ${fpga_dir}/../.. ABSOLUTE)
 if(NOT BUILD_DIR)
   set(BUILD_DIR ${source_dir}/build/default)
 endif()
@@ -22,7 +22,7 @@ find_program(VERILATOR verilator)
 if(NOT VERILATOR)
   message(FATAL_ERROR "verilator is not installed")
 endif()
-foreach(needed photo2mem tools/libkestrow_tools.a libkestrow_bmp.a)
+foreach(needed photo2mem src/libkestrow_tools.a src/libkestrow_bmp.a)
   if(NOT EXISTS ${BUILD_DIR}/${needed})
     message(FATAL_ERROR "${BUILD_DIR}/${needed} is missing: build first (cmake --workflow --preset test, or cmake --build build/default)")
   endif()
@@ -72,7 +72,7 @@ if(NOT SCALE)
 endif()
 include(${fpga_dir}/testbench_args.cmake)
 fpga_testbench_args(args ${source_dir} ${VALUE_BITS} ${WIDTH} ${HEIGHT} ${SCALE} ${mem}
-                    "${BUILD_DIR}/tools/libkestrow_tools.a ${BUILD_DIR}/libkestrow_bmp.a" "" "" ${work}/obj)
+                    "${BUILD_DIR}/src/libkestrow_tools.a ${BUILD_DIR}/src/libkestrow_bmp.a" "" "" ${work}/obj)
 execute_process(COMMAND ${VERILATOR} ${args}
                 RESULT_VARIABLE rc OUTPUT_FILE ${work}/verilator.log ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)

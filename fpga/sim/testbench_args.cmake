@@ -15,9 +15,9 @@ function(fpga_testbench_args out src bits w h scale mem libs flags ldflags mdir)
   set(fpga ${src}/fpga)
   set(${out} --cc --exe --build -j 2 -Wall --top-module ${top}
       -GWIDTH=${w} -GHEIGHT=${h} -GSCALE=${scale} "-GINIT_FILE=\"${mem}\""
-      -CFLAGS "-std=c++20 -I${src}/include -I${src}/tools -I${src} -DVTOP=V${top} -DPICTURE_WIDTH=${w} -DPICTURE_HEIGHT=${h} -DPICTURE_SCALE=${scale} -DRGB565=${rgb565} ${flags}"
+      -CFLAGS "-std=c++20 -I${src}/include -I${src}/src -I${src}/src/bmp -DVTOP=V${top} -DPICTURE_WIDTH=${w} -DPICTURE_HEIGHT=${h} -DPICTURE_SCALE=${scale} -DRGB565=${rgb565} ${flags}"
       -LDFLAGS "${libs} ${ldflags}"
-      ${fpga}/${top}.v ${fpga}/photo_vga.v ${fpga}/vga_640x480.v ${fpga}/photo_rom.v ${fpga}/sim/tb_vga.cpp
+      ${fpga}/rtl/${top}.v ${fpga}/rtl/photo_vga.v ${fpga}/rtl/vga_640x480.v ${fpga}/rtl/photo_rom.v ${fpga}/sim/tb_vga.cpp
       --Mdir ${mdir} -o tb_vga
       PARENT_SCOPE)
 endfunction()

@@ -2,7 +2,7 @@
 
 #include "bmp_input.h"
 #include "vga_color.h"
-#include "vga_row.h"
+#include "photo_row.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ int write_output_file(FILE *out, const bmp_header_t *h, const uint8_t *img)
     // Rows are encoded into one fixed chunk and handed to the stream a chunk
     // at a time: a stream write per pixel would cost more than the encoding
     // and the file I/O together. The largest row (8 KiB) always fits.
-    const vga_row_encoder encode = vga_row_encoder_select();
+    const photo_row_encoder encode = photo_row_encoder_select();
     const auto row_width = static_cast<size_t>(bmp_row_width(h));
     const size_t out_row = size_t{h->img_width} * vga_color_bytes;
     uint8_t chunk[photo_chunk_bytes];

@@ -1,9 +1,9 @@
-# Builds the Arduino library's zip as the README says, then checks it: one
+# Builds the Arduino library's zip as the docs say, then checks it: one
 # folder kestrow/ in the library format (library.properties with every
 # field the IDE's library manager reads, src/photo_file.h byte for byte the
-# installed header, the examples), and every example compiled for an Uno
+# installed header, the project's LICENSE, the examples), and every example compiled for an Uno
 # (ATmega328P) with avr-g++ against the stand-in Arduino calls, warnings
-# as errors. Expects BUILD_DIR, ZIP, HEADER, STANDIN, AVR_GXX and WORK.
+# as errors. Expects BUILD_DIR, ZIP, HEADER, LICENSE, STANDIN, AVR_GXX and WORK.
 cmake_policy(SET CMP0057 NEW)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -41,6 +41,16 @@ file(SHA256 ${lib}/src/photo_file.h shipped)
 file(SHA256 ${HEADER} installed)
 if(NOT shipped STREQUAL installed)
   message(FATAL_ERROR "src/photo_file.h differs from ${HEADER}")
+endif()
+
+# The licence travels with the library.
+file(SHA256 ${LICENSE} project_license)
+if(NOT EXISTS ${lib}/LICENSE)
+  message(FATAL_ERROR "the zip holds no kestrow/LICENSE")
+endif()
+file(SHA256 ${lib}/LICENSE shipped_license)
+if(NOT shipped_license STREQUAL project_license)
+  message(FATAL_ERROR "kestrow/LICENSE differs from ${LICENSE}")
 endif()
 
 file(GLOB sketches ${lib}/examples/*/*.ino)

@@ -4,7 +4,7 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${BUILD_DIR} -DPICTURE=${PHOTO} -DFRAME=${WORK}/frame.bmp
-                        -P ${SOURCE_DIR}/fpga/simulate.cmake
+                        -P ${SOURCE_DIR}/fpga/sim/simulate.cmake
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the own-picture command failed:\n${out}${err}")

@@ -7,7 +7,7 @@
 
 #include "bmp_builder.h"
 #include "vga_color.h"
-#include "vga_row.h"
+#include "photo_row.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ bytes all_colours()
     return bgr;
 }
 
-bytes encode_with(vga_row_encoder encode, const bytes &bgr, uint32_t width, size_t slack = 0)
+bytes encode_with(photo_row_encoder encode, const bytes &bgr, uint32_t width, size_t slack = 0)
 {
     bytes out(size_t{width} * vga_color_bytes + slack, 0xA5);
     encode(bgr.data(), width, out.data());
@@ -35,7 +35,7 @@ bytes encode_with(vga_row_encoder encode, const bytes &bgr, uint32_t width, size
 TEST(VgaRow, ScalarMatchesThePixelEncodingOnEveryColour)
 {
     const bytes bgr = all_colours();
-    const bytes out = encode_with(vga_row_encode_scalar, bgr, 1u << 24);
+    const bytes out = encode_with(photo_row_encode_scalar, bgr, 1u << 24);
     for (uint32_t v = 0; v < (1u << 24); v++) {
         const vga_color_t c = vga_color(uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16));
         for (unsigned i = 0; i < vga_color_bytes; i++)
@@ -61,9 +61,9 @@ bool cpuinfo_has_ssse3()
 
 TEST(VgaRowSelect, TakesTheSsse3PathExactlyWhenTheCpuHasIt)
 {
-    EXPECT_EQ(vga_row_ssse3_supported(), cpuinfo_has_ssse3());
-    EXPECT_EQ(vga_row_encoder_select(),
-              cpuinfo_has_ssse3() ? vga_row_encode_ssse3 : vga_row_encode_scalar);
+    EXPECT_EQ(photo_row_ssse3_supported(), cpuinfo_has_ssse3());
+    EXPECT_EQ(photo_row_encoder_select(),
+              cpuinfo_has_ssse3() ? photo_row_encode_ssse3 : photo_row_encode_scalar);
 }
 
 class VgaRowSsse3 : public testing::Test {
@@ -78,8 +78,8 @@ protected:
 TEST_F(VgaRowSsse3, MatchesScalarOnEveryColour)
 {
     const bytes bgr = all_colours();
-    EXPECT_TRUE(encode_with(vga_row_encode_ssse3, bgr, 1u << 24) ==
-                encode_with(vga_row_encode_scalar, bgr, 1u << 24));
+    EXPECT_TRUE(encode_with(photo_row_encode_ssse3, bgr, 1u << 24) ==
+                encode_with(photo_row_encode_scalar, bgr, 1u << 24));
 }
 
 TEST_F(VgaRowSsse3, MatchesScalarOnEveryWidthModuloSixteen)
@@ -91,8 +91,8 @@ TEST_F(VgaRowSsse3, MatchesScalarOnEveryWidthModuloSixteen)
         bytes bgr;
         for (const rgb &c : px)
             bgr.insert(bgr.end(), {c.b, c.g, c.r});
-        EXPECT_EQ(encode_with(vga_row_encode_ssse3, bgr, width, 32),
-                  encode_with(vga_row_encode_scalar, bgr, width, 32))
+        EXPECT_EQ(encode_with(photo_row_encode_ssse3, bgr, width, 32),
+                  encode_with(photo_row_encode_scalar, bgr, width, 32))
             << "width " << width;
     }
 }

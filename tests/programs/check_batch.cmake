@@ -2,19 +2,19 @@
 # word, with the built programs first on the PATH: every good picture must
 # give a 320 x 240 photo file of display values, a broken one must be named
 # and leave no photo file, the batch must exit 1, and no temporary file may
-# be left behind. Expects README, BIN_DIR, CONVERT (ImageMagick's convert)
+# be left behind. Expects DOC (the docs page), BIN_DIR, CONVERT (ImageMagick's convert)
 # and WORK.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/pictures/sub)
 
-file(READ ${README} readme)
+file(READ ${DOC} readme)
 if(NOT readme MATCHES "<!-- batch recipe:[^\n]*-->\n((    [^\n]*\n)+)")
   message(FATAL_ERROR "the README's batch recipe was not found")
 endif()
 string(REGEX REPLACE "(^|\n)    " "\\1" recipe "${CMAKE_MATCH_1}")
 file(WRITE ${WORK}/batch.sh "${recipe}")
 
-include(${CMAKE_CURRENT_LIST_DIR}/run_or_fail.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../support/run_or_fail.cmake)
 run(${CONVERT} -size 400x300 "gradient:red-blue" ${WORK}/pictures/wide.JPG)
 run(${CONVERT} -size 100x200 "gradient:#ff000080-#00ff00" ${WORK}/pictures/sub/tall.png)
 file(WRITE ${WORK}/pictures/broken.png "not a picture")

@@ -4,12 +4,12 @@
 # EXIF orientation 6. Each result must be exactly 64 x 40 and go the rest of
 # the road (bmpdither, both converters, photo2bmp); the JPEG must come out
 # upright. Expects WAY (imagemagick, ffmpeg or pillow), TOOL (its program),
-# PYTHON (a python3 with Pillow, to make the JPEG), README, BIN_DIR and WORK;
+# PYTHON (a python3 with Pillow, to make the JPEG), DOC (the docs page), BIN_DIR and WORK;
 # EMULATOR, words joined by '|', starts a cross build's programs.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
-include(${CMAKE_CURRENT_LIST_DIR}/run_or_fail.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../support/run_or_fail.cmake)
 string(REPLACE "|" ";" launch "${EMULATOR}")
 function(run_ours)
   run(${launch} ${ARGN})
@@ -18,7 +18,7 @@ endfunction()
 # The README's row for the tool: | Name | `fit and pad` | `fill and crop` |
 # (Pillow's second cell says which call to swap.) Read as one string, as a
 # list would split the Python line at its semicolons.
-file(READ ${README} readme)
+file(READ ${DOC} readme)
 set(names imagemagick "ImageMagick" ffmpeg "ffmpeg" pillow "Pillow")
 list(FIND names ${WAY} at)
 math(EXPR at "${at} + 1")

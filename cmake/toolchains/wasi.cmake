@@ -1,0 +1,23 @@
+# The programs as WebAssembly for WASI, with Debian's clang-14, lld-14 and
+# wasi-libc; web/CMakeLists.txt builds the page's programs through this
+# from the same targets as the native ones.
+set(CMAKE_SYSTEM_NAME Generic)
+set(CMAKE_SYSTEM_PROCESSOR wasm32)
+set(KESTROW_WASI ON)
+set(CMAKE_C_COMPILER clang-14)
+set(CMAKE_CXX_COMPILER clang++-14)
+set(CMAKE_C_COMPILER_TARGET wasm32-wasi)
+set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
+# Link-time optimisation needs an archiver that understands LLVM bitcode.
+set(CMAKE_AR /usr/lib/llvm-14/bin/llvm-ar)
+set(CMAKE_RANLIB /usr/lib/llvm-14/bin/llvm-ranlib)
+set(CMAKE_C_FLAGS_INIT "-flto")
+set(CMAKE_CXX_FLAGS_INIT "-flto")
+set(CMAKE_C_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
+set(CMAKE_CXX_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
+# The programs keep row buffers of up to a few hundred KiB on the stack, as
+# on Linux: a stack of 4 MiB rather than wasm-ld's 64 KiB. strerror is
+# wrapped by the source below, which every program links.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -Wl,--strip-all -Wl,-z,stack-size=4194304 -Wl,--wrap=strerror")
+set(KESTROW_WASI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../web/strerror_enodata.cpp)
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
