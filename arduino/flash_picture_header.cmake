@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Writes a photo file as a C array in flash (PHOTO_FLASH), as the
 # FlashPicture example includes it. Expects IN and OUT.
 file(READ ${IN} hex HEX)

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """Side-by-side pictures of what the 6-bit display shows: plain (the
 converter alone), dithered by an earlier build, dithered by this one. For
 one photograph and the star field of dither_quality.py, each cropped and

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """How close what the display shows comes to the original picture.
 
 For each picture and each way of reducing it to the display's colours, the

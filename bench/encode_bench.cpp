@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Pixel encoding alone, one core: a 4096-pixel row (the widest picture) in
 // and out of cache, with each row encoder this build has.
 #include <cstdint>

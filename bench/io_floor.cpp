@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The I/O floor for the converters: opens the files the same way, reads the
 // pixel array with one read into one buffer and writes as many bytes as the
 // photo file has, encoding nothing. No converter can beat it.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Reference writer for the benchmark: the simplest reading of the photo
 // format, one stream write a pixel with the stream's own buffering doing the
 // batching. Linked in place of the real writer into kestrow_ref and

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The photo file reader from memory against memcpy of the same output
 // bytes, for a 4096 x 4096 16-bit file: the whole picture in one call (out
 // of cache), and one row at a time into the same buffer (in cache, as a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Times the converters against the I/O floor, the per-pixel reference writer
 // and, where installed, ffmpeg: every command once per round, rounds
 // interleaved, medians reported with the peak resident memory.

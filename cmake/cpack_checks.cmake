@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Read by cpack before it packages. Without dpkg-shlibdeps CPack would
 # quietly write a package with no Depends at all.
 if(CPACK_GENERATOR STREQUAL "DEB")

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Run by cpack on each package it wrote. dpkg-shlibdeps can run and still
 # find nothing (no dpkg database, a cross build without the target's libc
 # registered): CPack then writes a package with no Depends at all, which

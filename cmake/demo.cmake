@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Converts one BMP with both converters, plain and after bmpdither, and
 # turns every photo file back into a BMP showing what the display shows and
 # into a memory image for an FPGA (photo2mem).

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Installing and the .deb. Man pages and the changelog are installed
 # gzip-compressed (-n: no name or time stamp, so the package is
 # reproducible); kestrow16(1) is a link to kestrow(1), which describes both.

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # The photo file reader for other projects: the header, a pkg-config file
 # and a CMake package giving kestrow::photo_file. The reader is one header,
 # the same on every machine, so all of it goes below share/ (and into the

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # What every part's tests share, included once by the top CMakeLists.txt:
 # GoogleTest, the emulator a cross build's programs start through, and
 # kestrow_tool_test for a test that needs a tool.

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """Turns a 24-bit uncompressed BMP into a PNG, scaled up by a whole factor
 (nearest neighbour) so that small pictures stay sharp on a web page.
 

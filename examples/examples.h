@@ -1,4 +1,6 @@
-/* The README's examples of showing a photo file, as functions the tests
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
+/* The docs' examples of showing a photo file, as functions the tests
  * call. */
 #ifndef KESTROW_EXAMPLES_H
 #define KESTROW_EXAMPLES_H

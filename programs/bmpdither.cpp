@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // bmpdither / bmpdither16: dither a 24-bit BMP onto the colours the display
 // shows (6-bit or 16-bit, chosen when building), in linear light. Every
 // pixel of the BMP it writes is a display colour, so the converters keep it

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* fbview: shows a photo file on the Linux framebuffer, centred on black,
  * its middle if it is larger than the screen.
  *

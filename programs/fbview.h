@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* fbview's drawing, apart from the device, so that it can be tested on
  * screens in memory. */
 #ifndef KESTROW_FBVIEW_H

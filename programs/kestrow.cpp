@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // kestrow / kestrow16: convert an uncompressed 24-bit BMP into a photo file
 // for the display (6-bit or 16-bit colour, chosen when building).
 //

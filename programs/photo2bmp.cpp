@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // photo2bmp: shows what the display would show for a photo file, as a 24-bit
 // BMP. The encoding is told from the file size: 4 + w x h bytes is 6-bit,
 // 4 + 2 x w x h is 16-bit.

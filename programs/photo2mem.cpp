@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // photo2mem: a photo file as a memory image for an FPGA, in the text form
 // Verilog's $readmemh reads: one value a line in hex, the address of pixel
 // (x, y) being y x width + x with y = 0 the top row as shown. A 6-bit file

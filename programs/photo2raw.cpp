@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // photo2raw: a photo file as the bytes a panel or framebuffer takes, in
 // display order (top row first), in one of the reader's pixel formats;
 // or, when the output's name ends in ".h", as a C header holding those

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """Draws samples/sample.bmp: a small 24-bit BMP with colour bars and a hue
 sweep. Its width is odd, so every stored row carries fill bytes."""
 import colorsys

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """How long the page takes to convert and dither a 1920 x 1080 picture,
 against the native programs, side by side in one run (rounds interleaved),
 and how many bytes the page downloads. A measurement, not a test.

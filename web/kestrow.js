@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // kestrow in the browser. The programs themselves (kestrow, kestrow16,
 // bmpdither, bmpdither16, photo2bmp, photo2mem, photo2raw), built from the
 // project's C++ as WebAssembly for WASI, run here with their files in

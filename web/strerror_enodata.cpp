@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // wasi-libc has no text for ENODATA (its value lies outside WASI's own
 // codes, so strerror says "Success"), yet the programs give that code
 // themselves to a file that ends early: "allocate and read image: No data

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Debian's aarch64-linux-gnu cross compiler; programs run under qemu-aarch64.
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(KESTROW_TRIPLE aarch64-linux-gnu)

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Shared by the toolchain files beside it: a Debian cross compiler for
 # KESTROW_TRIPLE, programs run under qemu-user with the target's libraries,
 # and packages labelled KESTROW_DEB_ARCH.

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Debian's s390x-linux-gnu cross compiler (a big-endian host, for testing);
 # programs run under qemu-s390x.
 set(CMAKE_SYSTEM_PROCESSOR s390x)

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # The programs as WebAssembly for WASI, with Debian's clang-14, lld-14 and
 # wasi-libc; web/CMakeLists.txt builds the page's programs through this
 # from the same targets as the native ones.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // What both board tops share: the picture of picture.vh (photo2mem's
 // header) at the largest SCALE that fits 640 x 480, on a 12-bit VGA output
 // (a Digilent Pmod VGA's three 4-bit R-2R DACs). A 2-bit channel is

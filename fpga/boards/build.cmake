@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # A board's bitstream from a photo file:
 #
 #   cmake -DBOARD=icebreaker -DPHOTO=cat.photo -DOUT=cat-icebreaker -P fpga/boards/build.cmake

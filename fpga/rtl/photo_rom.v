@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // A picture in block RAM: DEPTH words of WIDTH bits, loaded from a
 // $readmemh image (photo2mem's output), read with one clock of latency.
 // The registered read is what makes synthesis tools infer block RAM

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Shows a picture from block RAM centred on a black 640 x 480 screen, each
 // of its pixels as SCALE x SCALE screen pixels (SCALE 1, 2, 4 or 8: a
 // 160 x 120 picture at SCALE 4 fills the screen).

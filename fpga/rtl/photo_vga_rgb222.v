@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // A photo2mem image of a 6-bit photo file on an RGB222 VGA output (two
 // resistor-DAC bits a channel, as on VGA Pmods and simple boards), centred
 // on black, 640 x 480 at 60 Hz from a 25.175 MHz clock. Every output is a

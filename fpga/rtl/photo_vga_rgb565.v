@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // A photo2mem image of a 16-bit photo file on an RGB565 output (5, 6 and
 // 5 bits a channel), centred on black, 640 x 480 at 60 Hz from a
 // 25.175 MHz clock. Every output is a register of photo_vga.

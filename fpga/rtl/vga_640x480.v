@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // 640 x 480 at 60 Hz VGA timing (the VESA/industry standard mode):
 //
 //   pixel clock  25.175 MHz (25.000 MHz is within what monitors accept)

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Your own picture through the VGA design, in simulation:
 #
 #   cmake -DPICTURE=cat.photo -DFRAME=cat-frame.bmp -P fpga/sim/simulate.cmake

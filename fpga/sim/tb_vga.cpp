@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Runs the example VGA design under Verilator for two whole frames and
 // more. Checks the 640 x 480 at 60 Hz timing at the outputs: sync widths
 // and periods, the visible area at its offsets, black in the blanking.

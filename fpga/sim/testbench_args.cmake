@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # The Verilator command line of the testbench (sim/tb_vga.cpp) for one
 # picture, shared by the build's tests and simulate.cmake:
 #   fpga_testbench_args(<out var> SOURCE_DIR BITS WIDTH HEIGHT SCALE MEM

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Runs Verilator with ARGS (its arguments, joined by '|') and keeps its
 # chatter in LOG, shown only when it fails.
 string(REPLACE "|" ";" args "${ARGS}")

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* photo_file.h: reads kestrow photo files, for firmware and for Linux.
  *
  * A photo file is a 4-byte header, width then height (16 bits each, low

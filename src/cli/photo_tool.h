@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 // What the programs that show a photo file share: the command line
 // (`PROGRAM <photo file> <OUTPUT>`, and a third argument for some), the loading and checking of the photo
 // file with its messages, and the order of things: the output is opened only

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The dither's scan on x86-64: a pixel's three channels in the lanes of one
 // vector (blue, green, red, and a fourth that stays zero), so each step of
 // the arithmetic is done once a pixel, not three times. SSE2, which every

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """Writes srgb_table.h: each 8-bit sRGB value decoded to linear light, in
 units of 1/65535. The table is fixed in the source, not computed by the
 programs, so that every host dithers with the same integers."""

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 #include "photo_output.h"
 
 #include "bmp_input.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Copyright (c) 2026 The kestrow developers
+// Copyright (c) 2026 kestrow developers
 // Rows in the 6-bit format: 00RRGGBB, one byte a pixel, with the display's
 // own code 0x40 for pure yellow (0x3C).
 #include "photo_row.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Copyright (c) 2026 The kestrow developers
+// Copyright (c) 2026 kestrow developers
 // Rows in the 16-bit format: 5:6:5, two bytes a pixel, low byte first.
 #include "photo_row.h"
 

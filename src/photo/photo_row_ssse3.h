@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The SSSE3 half both encodings share: gathering one channel of 16 stored
 // pixels into a register, and byte-wise shifts. Included only by the
 // encodings' own files, which add the packing of their values.

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Builds the Arduino library's zip as the docs say, then checks it: one
 # folder kestrow/ in the library format (library.properties with every
 # field the IDE's library manager reads, src/photo_file.h byte for byte the

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* The reader on an 8-bit AVR, where int has 16 bits: an ATmega328P (the
  * Arduino Uno's chip, 2 KiB of RAM, 32 KiB of flash) under simavr. The
  * sample's two photo files sit in flash (PHOTO_FLASH, together larger

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Runs a bare-metal test image under its simulator and compares what it
 # prints with the host's digests of the same files. Also: the image uses no
 # heap and no stdio. Expects NM, IMAGE, HOST_DIGESTS, HOST_ARGS (a list

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # The reader built for the Cortex-M0 with -Os: it calls nothing outside
 # itself but what GCC may call in any program (memcpy, memset, memmove)
 # and the switch-table helpers -Os uses on Thumb-1; no division, no 64-bit

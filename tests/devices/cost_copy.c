@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 #include "cost_copy.h"
 
 void cost_copy_bytes(uint8_t *dst, const uint8_t *src, uint32_t n)

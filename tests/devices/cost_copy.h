@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* The yardstick of the cost table: n bytes copied one at a time, in a
  * file of its own built without loop-to-memcpy rewriting, so that it stays
  * the plain loop a firmware author would write. */

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* What a pixel of photo_read_span costs on a Cortex-M0, in instructions,
  * against a plain byte-copy loop that writes the same number of bytes.
  * Run under qemu-system-arm -icount shift=0, where the virtual clock

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* The reader on a 32-bit core with no operating system: a Cortex-M0 (the
  * micro:bit's nRF51822 under qemu-system-arm -M microbit) or an rv32imac
  * (qemu-system-riscv32 -M virt). Both photo files, embedded at odd

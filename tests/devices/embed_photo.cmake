@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Turns a photo file into what the test image includes: its bytes as
 # `xxd -i` writes them, and its size. Expects XXD, IN, INC, SIZE_HEADER
 # and NAME.

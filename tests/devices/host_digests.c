@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* The host's side of the bare-metal checks: the same digests of the same
  * photo files, read by the host's build of the reader. With --flash-only,
  * the sample files only through photo_open_flash, as on an AVR, whose RAM

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* Reset and fault handlers and the vector table of the test image. */
 #include <stdint.h>
 

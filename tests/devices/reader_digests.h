@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* Reads a photo file in every format, from memory and through a read
  * function, and prints one digest a format. The same code runs on the host
  * and on each bare-metal core, so the outputs must be equal line for line. */

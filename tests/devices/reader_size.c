@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* Every entry point of the reader as a function of its own, so that the
  * object's size is the reader's code size on the target and its stack use
  * is read off -fstack-usage. */

@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* Entry and trap handler of the rv32 test image, in machine mode on
  * qemu's virt board (started with -bios none, so at the image's entry). */
 #include <stdint.h>

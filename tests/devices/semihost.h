@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* The two semihosting calls the test images need. ARM's semihosting
  * interface: a BKPT 0xAB on M-profile cores; on RISC-V an EBREAK between
  * two marker instructions, uncompressed and within one page, that the

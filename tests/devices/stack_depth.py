@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """Deepest stack of each entry point, from gcc's -fcallgraph-info=su file.
 
 usage: stack_depth.py FILE.ci PREFIX LIMIT

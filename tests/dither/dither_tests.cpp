@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The dithering's level choice, checked against a plain search: for every
 // input value of every channel, over the whole range carried error can move
 // it in, the two compares of its record must pick the level nearest in

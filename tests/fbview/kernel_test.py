@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """fbview on a real kernel's framebuffer.
 
 Boots a Linux kernel under qemu-system-x86_64 (TCG, no KVM) with -vga std

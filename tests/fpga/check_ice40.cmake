@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Synthesises the RGB222 design with a 160 x 120 picture for an iCE40 and
 # reads Yosys's statistics: the 115 200 bits of picture must sit in block
 # RAM (at least 29 of the 4-kbit SB_RAM40_4K), not in logic (a few hundred

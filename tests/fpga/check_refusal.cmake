@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # A testbench built for more pixels than its memory image holds must stop
 # at the start with photo_rom's message. Expects TB and WORK.
 file(REMOVE_RECURSE ${WORK})

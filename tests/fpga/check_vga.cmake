@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Runs one Verilated testbench (timing checks, then the picture it showed
 # as a BMP and as values), compares the BMP with photo2bmp's, then has
 # Icarus Verilog read the memory image and compares its values with the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Writes a test picture for the FPGA checks: a BMP of the given size with
 // smooth ramps in all three channels and a sprinkle of random pixels, so
 // that dithering makes every display colour, yellow's 0x40 among them.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Icarus Verilog reads a photo2mem image on its own and writes every word
 // back out, one value a line in hex, for comparison with what the
 // Verilated design showed: two readers of the same image must agree.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Fuzz target: arbitrary bytes as the input file, through the header check,
 // the pixel loading and the writer, on in-memory streams. Checks the
 // contract, not just the absence of crashes:

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The photo file reader's contract, for any bytes as a photo file (the
 // whole input is the file; its last byte also picks a column and a failing
 // call). Aborts on any break of it:

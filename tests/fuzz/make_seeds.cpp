@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Writes the fuzzers' seed corpus into the directory given: small valid
 // pictures of several widths and one input of each refusal kind. With
 // --photo, the photo file reader's corpus instead: photo files of both

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Replays fuzz inputs without libFuzzer: each argument is a file, or a
 // directory whose files are all replayed. Any contract violation aborts.
 #include <cstdint>

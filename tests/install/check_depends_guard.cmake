@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # A package that came out with no Depends must be refused and removed by
 # the check cpack runs after building it. Expects GUARD (the check) and WORK.
 file(REMOVE_RECURSE ${WORK})

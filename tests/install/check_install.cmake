@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Installs the build into a fresh prefix and runs the installed programs:
 # the sample through kestrow, photo2bmp and kestrow again must come back the
 # same, for both colour formats, and the dithered sample must be shown

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Builds the two .debs, kestrow (the programs) and kestrow-dev (the
 # reader's header, for all architectures), and checks what they hold and
 # what they depend on; with LINTIAN set, also that lintian finds nothing to

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # What an install puts below its prefix (and the .deb below /usr).
 set(installed_programs kestrow kestrow16 photo2bmp photo2mem photo2raw bmpdither bmpdither16 fbview)
 set(installed_files)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The writer against a stream that refuses from its N-th byte on: the exact
 // message, return value 0, and not one write attempted after the refusal.
 #include <cerrno>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The row encoders against the one-pixel definition, and against each other.
 #include <cstdio>
 #include <cstring>

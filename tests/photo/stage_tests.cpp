@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The three stages in-process, on temporary streams. Built once per colour
 // format; expectations name both formats and the build picks its own.
 #include <cerrno>

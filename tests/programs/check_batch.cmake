@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Runs the README's batch recipe from a folder of JPEGs and PNGs, word for
 # word, with the built programs first on the PATH: every good picture must
 # give a 320 x 240 photo file of display values, a broken one must be named

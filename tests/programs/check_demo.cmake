@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # The Quick start's demo with GoogleTest and Google Benchmark out of reach:
 # the programs preset's settings, those two packages disabled, then the
 # demo target. It must convert the sample and print its size as 97 x 65.

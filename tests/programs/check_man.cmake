@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Checks each man page in MAN_PAGES (comma-separated): CHECKER groff renders
 # it at full warnings, CHECKER mandoc lints it; any remark fails. PROGRAM is
 # the checker's path.

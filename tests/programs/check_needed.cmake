@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Fails unless every program in PROGRAMS (comma-separated) lists libc.so.6 as
 # its only NEEDED shared library.
 string(REPLACE "," ";" programs "${PROGRAMS}")

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Runs the README's two ways of preparing a BMP with one tool, word for word
 # as the README's table has them (at 64 x 40 in place of 320 x 240), on two
 # inputs: a picture with an alpha channel, and a JPEG stored sideways with

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Both programs end to end: arguments, files left behind, messages and exit
 // statuses, on BMP files the tests write themselves.
 #include <cerrno>

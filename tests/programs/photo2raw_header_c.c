@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* A C header photo2raw wrote, compiled as C99 with the strictest warnings
  * firmware meets; the C++ tests include it too. */
 #include "photo2raw_header_c.h"

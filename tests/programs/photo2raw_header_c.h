@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 #ifndef KESTROW_PHOTO2RAW_HEADER_C_H
 #define KESTROW_PHOTO2RAW_HEADER_C_H
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The tools around the converters, end to end. photo2bmp: what it shows for
 // each encoding, what it refuses, and the round trip through both
 // converters. bmpdither: display colours only, kept exactly by the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Every path valgrind can reach, success and failure, checked for leaks,
 // invalid accesses and descriptors left open.
 #include <cerrno>

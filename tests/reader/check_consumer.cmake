@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # Installs the header package's files into a fresh prefix and builds a
 # small consumer against them twice: with find_package(kestrow) and with
 # pkg-config. Each must print what the reader reads. Expects BUILD_DIR,

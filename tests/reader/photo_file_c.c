@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* The reader compiled as C99, for the same tests that call it from C++. */
 #include "photo_file_c.h"
 

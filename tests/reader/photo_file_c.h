@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* The reader's entry points as a table, so one test can run them compiled
  * as C and as C++. */
 #ifndef KESTROW_TESTS_PHOTO_FILE_C_H

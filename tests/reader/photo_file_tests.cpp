@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The photo file reader, compiled as C and as C++: every format of both
 // encodings from both sources, with the file and the buffer at odd
 // addresses; rows, batches and spans in display order; every refusal; a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Preloaded into a program under test: every regular file looks one byte
 // longer than it is, as if it shrank between the size check and the read.
 // With KESTROW_FSTAT=fail in the environment, fstat of a regular file fails

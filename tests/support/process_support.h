@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 // Running the programs as a user would, for the end-to-end tests.
 #ifndef KESTROW_TESTS_PROCESS_SUPPORT_H
 #define KESTROW_TESTS_PROCESS_SUPPORT_H

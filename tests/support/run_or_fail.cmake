@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 # For the test scripts: run(COMMAND...) runs a command and fails the test,
 # with the command and what it printed, unless it exits 0.
 function(run)

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
 """The web page in a real browser: Debian's chromium, headless, driven by
 selenium through chromedriver, the page served on 127.0.0.1.
 

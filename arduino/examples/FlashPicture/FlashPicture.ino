@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // A picture kept in flash, shown on a panel a row at a time.
 //
 // picture.h holds a photo file as `xxd -i` writes it, declared PHOTO_FLASH:

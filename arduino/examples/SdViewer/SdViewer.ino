@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // A photo file on an SD card, shown on a panel a row at a time.
 //
 // The reader asks for a few bytes at an offset; the read function below

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Lattice's iCE40-HX8K breakout board (iCE40HX8K-CT256, 12 MHz oscillator
 // on J3) with a Digilent Pmod VGA wired to its header: the picture of
 // picture.vh, full screen where it fits. The PLL makes 25.125 MHz from

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The iCEBreaker (iCE40UP5K, 12 MHz oscillator) with a Digilent Pmod VGA
 // in its dual Pmod 1A/1B: the picture of picture.vh, full screen where it
 // fits. The PLL makes 25.125 MHz from 12 MHz (DIVR 0, DIVF 66, DIVQ 5, as

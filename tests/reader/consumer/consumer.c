@@ -1,3 +1,5 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
 /* Reads a two-pixel photo file (yellow, red) top row first as RGB888. */
 #include <stdio.h>
 
