@@ -132,7 +132,13 @@ int main(int argc, char **argv)
     if (rc == 0)
         rc = photo_check_values(&photo, NULL);
     if (rc != 0) {
-        fprintf(stderr, "%s: %s\n", argv[1], photo_error_text(rc));
+        /* "BM" read as a width is 19778: a BMP given where a photo file
+         * belongs, as the other tools say too. */
+        if (rc == PHOTO_ERR_DIMENSIONS && photo.width == ('B' | 'M' << 8))
+            fprintf(stderr, "%s: not a photo file: it looks like a BMP file (run kestrow or kestrow16 on it first)\n",
+                    argv[1]);
+        else
+            fprintf(stderr, "%s: %s\n", argv[1], photo_error_text(rc));
         close(fd);
         return 2;
     }

@@ -19,6 +19,31 @@ class Exit {
   constructor(code) { this.code = code; }
 }
 
+// WASI's two calls for the program's arguments: the sizes first, for the
+// program to allocate, then the arguments into what it allocated, each
+// UTF-8 and NUL-ended. The two must agree byte for byte, or args_get writes
+// past the program's buffer; the browser test holds them to each other.
+function argumentCalls(argv, memory) {
+  const encoded = argv.map((a) => new TextEncoder().encode(a + "\0"));
+  return {
+    args_sizes_get(argc, size) {
+      const v = new DataView(memory().buffer);
+      v.setUint32(argc, argv.length, true);
+      v.setUint32(size, encoded.reduce((n, b) => n + b.length, 0), true);
+      return E.SUCCESS;
+    },
+    args_get(list, buf) {
+      const v = new DataView(memory().buffer), all = new Uint8Array(memory().buffer);
+      encoded.forEach((b, i) => {
+        v.setUint32(list + 4 * i, buf, true);
+        all.set(b, buf);
+        buf += b.length;
+      });
+      return E.SUCCESS;
+    },
+  };
+}
+
 // One run of one program over a set of in-memory files.
 function runProgram(module, argv, files) {
   const fds = new Map([[PREOPEN_FD, { dir: true }]]);
@@ -47,22 +72,7 @@ function runProgram(module, argv, files) {
     file.data = bigger;
   }
   const wasi = {
-    args_sizes_get(argc, size) {
-      const v = view();
-      v.setUint32(argc, argv.length, true);
-      v.setUint32(size, argv.reduce((n, a) => n + new TextEncoder().encode(a).length + 1, 0), true);
-      return E.SUCCESS;
-    },
-    args_get(list, buf) {
-      const v = view(), enc = new TextEncoder();
-      argv.forEach((a, i) => {
-        v.setUint32(list + 4 * i, buf, true);
-        const b = enc.encode(a + "\0");
-        bytes().set(b, buf);
-        buf += b.length;
-      });
-      return E.SUCCESS;
-    },
+    ...argumentCalls(argv, () => memory),
     environ_sizes_get(count, size) { view().setUint32(count, 0, true); view().setUint32(size, 0, true); return E.SUCCESS; },
     environ_get() { return E.SUCCESS; },
     fd_prestat_get(fd, buf) {

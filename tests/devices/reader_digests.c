@@ -163,10 +163,31 @@ int digest_photo(const char *label, const uint8_t *file, uint32_t size, digest_e
     return rc;
 }
 
+/* Then the same handle opened again without data: refused, and cleared,
+ * so that it no longer reads the file it had (a read of it must fail). */
 int digest_flash(const char *label, const uint8_t *file, uint32_t size, digest_emit_fn emit)
 {
     photo_file_t p;
-    return digest_open(label, "flash", &p, photo_open_flash(&p, file, (size_t)size), emit);
+    uint8_t pixel[4];
+    char line[48];
+    uint32_t at = 0;
+    int rc = digest_open(label, "flash", &p, photo_open_flash(&p, file, (size_t)size), emit);
+    if (rc != 0)
+        return rc;
+    put_text(line, &at, label);
+    put_text(line, &at, " reopened without data");
+    put_code(line, &at, photo_open_flash(&p, NULL, 0));
+    emit(line);
+    at = 0;
+    put_text(line, &at, label);
+    put_text(line, &at, " read after it");
+    rc = photo_read_span(&p, 0, 0, 1, PHOTO_AS_STORED, pixel);
+    if (rc == 0)
+        put_text(line, &at, ": read\n");
+    else
+        put_code(line, &at, rc);
+    emit(line);
+    return 0;
 }
 
 /* xorshift32: the same numbers on every core. */

@@ -163,7 +163,8 @@ TEST_P(Cli, ReadOnlyInputIsRefusedBecauseItIsOpenedForUpdate)
 {
     write_file(bmp, make_bmp(bmp_size(1, 1)));
     chmod(bmp.c_str(), 0444);
-    const run_result r = convert(bmp, photo, drop_root);
+    const std::string p = GetParam().path;
+    const run_result r = run_program(reachable_by_nobody(p, dir), {p, bmp, photo}, drop_root);
     KESTROW_NEED(r.status != 99, "cannot drop root privileges here");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, system_error("open BMP file", EACCES));

@@ -377,6 +377,15 @@ TEST_F(Photo2bmp, Photo2rawWritesWhatTheReaderGivesInEveryFormat)
                       std::string::npos);
             EXPECT_NE(text.find(std::string("format ") + f.name + ":"), std::string::npos);
         }
+    // The first comment names both files, with what could end the comment
+    // or break its line ('*', control characters) made harmless.
+    const std::string odd_photo = dir / "we*rd\tname.photo", odd_header = dir / "odd*\x01.h";
+    write_file(odd_photo, six);
+    const run_result odd = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, odd_photo, odd_header, "rgb565be"});
+    ASSERT_EQ(odd.status, 0) << odd.err;
+    const bytes odd_text = read_file(odd_header);
+    const std::string first_line(odd_text.begin(), std::find(odd_text.begin(), odd_text.end(), '\n'));
+    EXPECT_EQ(first_line, "/* odd??.h: we?rd?name.photo as photo2raw writes it, 13 x 7 pixels, top row first,");
     // An unknown format is refused by naming the known ones, before any
     // file is opened.
     const run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, dir / "none.photo", raw + "2", "rgb565"});
@@ -639,7 +648,7 @@ TEST_P(Dither, WritesTheSameWithoutASecondThread)
     ASSERT_EQ(dither(in, out).status, 0);
     const bytes threaded = read_file(out);
     const std::string alone = dir / "alone.bmp";
-    const run_result r = run_program(p, {p, in, alone}, one_thread_only);
+    const run_result r = run_program(reachable_by_nobody(p, dir), {p, in, alone}, one_thread_only);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(read_file(alone), threaded);
@@ -674,6 +683,7 @@ TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
         std::string message;
         bool output_kept;  // an existing output must be left as it was
         std::function<void()> setup = {};
+        bool as_nobody = false;  // run the copy nobody can reach
     };
     const convention cases[] = {
         {"usage", good, {in}, 2, "usage: " + p + " <BMP file name> <output file>\n", true},
@@ -688,8 +698,9 @@ TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
         // A failed row write is reported once and ends the run.
         {"row write fails", big, {in, out}, 3, std::string("write BMP file: ") + strerror(EFBIG) + "\n", false, file_size_limit},
         // Only read, so a read-only BMP will do (tried as "nobody").
-        {"read-only input", good, {in, out}, 0, "", false, drop_root},
+        {"read-only input", good, {in, out}, 0, "", false, drop_root, true},
     };
+    const std::string nobody_copy = reachable_by_nobody(p, dir);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         write_file(in, c.input);
@@ -698,7 +709,7 @@ TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
         chmod(out.c_str(), 0666);
         std::vector<std::string> argv = {p};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const run_result r = run_program(p, argv, c.setup);
+        const run_result r = run_program(c.as_nobody ? nobody_copy : p, argv, c.setup);
         KESTROW_NEED(r.status != 99, "cannot drop root privileges here");
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.err, c.message);
@@ -746,5 +757,82 @@ TEST_P(Dither, AFailedStateAllocationIsReported)
 
 INSTANTIATE_TEST_SUITE_P(Tools, Dither, testing::ValuesIn(dither_tools),
                          [](const testing::TestParamInfo<dither_tool> &i) { return std::string(i.param.name); });
+
+} // namespace
+
+namespace {
+
+// fbview checks the whole photo file before it opens the framebuffer, so
+// its help and its refusals of a file are tested without one.
+TEST(Fbview, HelpsOnRequestAndNamesABmpGivenForAPhotoFile)
+{
+    const run_result help = run_program(FBVIEW_BIN, {FBVIEW_BIN, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: ", 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
+
+    temp_dir dir;
+    const std::string in = dir / "in.photo";
+    const struct {
+        const char *name;
+        bytes file;
+        std::string message;
+    } refused[] = {
+        {"a BMP", make_bmp(bmp_size(3, 2)), "it looks like a BMP file (run kestrow or kestrow16 on it first)"},
+        {"width 19779", {0x43, 0x4D, 1, 0, 7}, "width or height is 0 or above 4096"},
+        {"width 0", {0, 0, 1, 0}, "width or height is 0 or above 4096"},
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.name);
+        write_file(in, c.file);
+        const run_result r = run_program(FBVIEW_BIN, {FBVIEW_BIN, in, "/dev/null"});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, in + ": not a photo file: " + c.message + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// With a framebuffer in a file (fake_framebuffer.cpp: 4 x 4, XRGB8888), a
+// 2 x 2 picture is drawn in the middle on black, top row first; and a read
+// that fails in the middle of the draw is reported as the other refusals
+// of the photo file are, with status 2.
+TEST(Fbview, DrawsInTheMiddleAndReportsAReadThatFailsWhileDrawing)
+{
+    KESTROW_SKIP_UNDER_SANITIZER("a preloaded library");
+    temp_dir dir;
+    const std::string in = dir / "in.photo", device = dir / "fb";
+    // Stored bottom row first: red, white; then the top row: blue, black.
+    write_file(in, {2, 0, 2, 0, 0x00, 0xF8, 0xFF, 0xFF, 0x1F, 0x00, 0x00, 0x00});
+    const auto with_screen = [](const char *mode) {
+        return [mode] {
+            setenv("KESTROW_FB", mode, 1);
+            preload_in_child(FAKE_FRAMEBUFFER_LIB);
+        };
+    };
+    write_file(device, bytes(64, 0x55));
+    const run_result drawn = run_program(FBVIEW_BIN, {FBVIEW_BIN, in, device}, with_screen("draw"));
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    const bytes screen = read_file(device);
+    const auto pixel = [&](unsigned x, unsigned y) {
+        const size_t at = 16 * size_t{y} + 4 * size_t{x};
+        return bytes(screen.begin() + static_cast<long>(at), screen.begin() + static_cast<long>(at) + 3);
+    };
+    const bytes black = {0, 0, 0}, red = {0, 0, 255}, white = {255, 255, 255}, blue = {255, 0, 0};
+    EXPECT_EQ(pixel(1, 1), blue);
+    EXPECT_EQ(pixel(2, 1), black);
+    EXPECT_EQ(pixel(1, 2), red);
+    EXPECT_EQ(pixel(2, 2), white);
+    for (unsigned i = 0; i < 4; i++) {
+        EXPECT_EQ(pixel(i, 0), black) << i;
+        EXPECT_EQ(pixel(i, 3), black) << i;
+        EXPECT_EQ(pixel(0, i), black) << i;
+        EXPECT_EQ(pixel(3, i), black) << i;
+    }
+
+    write_file(device, bytes(64, 0x55));
+    const run_result failed = run_program(FBVIEW_BIN, {FBVIEW_BIN, in, device}, with_screen("fail-reads"));
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.err, in + ": " + photo_error_text(PHOTO_ERR_READ) + "\n");
+}
 
 } // namespace

@@ -217,6 +217,19 @@ struct temp_dir {
     std::string operator/(const std::string &name) const { return path + "/" + name; }
 };
 
+// A program run as "nobody" must be one that nobody can reach, and a build
+// tree in a private folder (root's home is mode 0700 on Debian) is not. A
+// copy in `dir`, which every user can reach, is: the programs need nothing
+// beside them but the C library. Run it with the original path as argv[0],
+// so messages name the program as a user would see it.
+inline std::string reachable_by_nobody(const std::string &program, const temp_dir &dir)
+{
+    const std::string copy = dir / ("nobody-" + std::filesystem::path(program).filename().string());
+    std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+    chmod(copy.c_str(), 0755);
+    return copy;
+}
+
 inline bool file_exists(const std::string &path)
 {
     struct stat st {};

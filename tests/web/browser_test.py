@@ -6,7 +6,10 @@ selenium through chromedriver, the page served on 127.0.0.1.
 
 - The API on a table of generated BMPs: convertBmp's bytes must equal the
   native programs' (kestrow, kestrow16; bmpdither or bmpdither16 first when
-  dithering), and toMem's and toRaw's those of photo2mem and photo2raw.
+  dithering), and toMem's, toMemHeader's and toRaw's those of photo2mem
+  (the memory image and its Verilog header) and photo2raw.
+- The shim's argument calls against each other: args_get fills exactly the
+  bytes args_sizes_get asked for.
 - Refusals: the converter's message and status, as the native program
   gives them for a file of the same name.
 - A JPEG with EXIF orientation 6 is converted upright, through the page's
@@ -89,10 +92,37 @@ window.kestrowReady.then((api) => {
     let r;
     if (name === "convertBmp") r = api.convertBmp(bytes(args[0]), args[1]);
     else if (name === "toMem") r = new TextEncoder().encode(api.toMem(bytes(args[0])));
+    else if (name === "toMemHeader") r = new TextEncoder().encode(api.toMemHeader(bytes(args[0])));
     else r = api.toRaw(bytes(args[0]), args[1], args[2]);
     done({ ok: b64(r) });
   } catch (e) { done({ message: e.message, status: e.status === undefined ? null : e.status }); }
 }, (e) => done({ message: "load: " + e.message, status: null }));
+"""
+
+
+# The shim's two argument calls against each other, on a memory of their
+# own: args_get must fill exactly the bytes args_sizes_get asked for.
+ARGUMENT_CALLS = """
+const argv = arguments[0];
+const mem = { buffer: new ArrayBuffer(4096) };
+const calls = argumentCalls(argv, () => mem);
+const v = new DataView(mem.buffer), u8 = new Uint8Array(mem.buffer);
+calls.args_sizes_get(0, 4);
+const argc = v.getUint32(0, true), size = v.getUint32(4, true), buf = 512;
+u8.fill(0xAA, buf, buf + size + 256);
+calls.args_get(16, buf);
+let past = 0;
+for (let i = buf + size; i < buf + size + 256; i++) if (u8[i] !== 0xAA) past++;
+const back = [];
+let last_nul = -1;
+for (let i = 0; i < argc; i++) {
+  const p = v.getUint32(16 + 4 * i, true);
+  let e = p;
+  while (u8[e] !== 0) e++;
+  last_nul = e - buf;
+  back.push(new TextDecoder().decode(u8.subarray(p, e)));
+}
+return { argc, size, past, back, last_nul };
 """
 
 
@@ -207,6 +237,14 @@ def main():
         mem = open(os.path.join(native_dir, "picture.mem"), "rb").read().replace(b"out.photo picture.mem", b"picture.photo picture.mem")
         got, _ = call(driver, "toMem", base64.b64encode(photo).decode())
         check(got == mem, "toMem: photo2mem's text")
+        vh = open(os.path.join(native_dir, "picture.vh"), "rb").read().replace(b"out.photo", b"picture.photo")
+        got, _ = call(driver, "toMemHeader", base64.b64encode(photo).decode())
+        check(got == vh, "toMemHeader: photo2mem's Verilog header")
+        args = driver.execute_script(ARGUMENT_CALLS, ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"])
+        check(args["argc"] == 5 and args["back"] == ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"],
+              f"the shim's arguments read back as given: {args}")
+        check(args["past"] == 0 and args["last_nul"] == args["size"] - 1,
+              f"args_get fills exactly the size args_sizes_get gave: {args}")
         for fmt in ("rgb565be", "xrgb8888", "rgb222"):
             subprocess.run([os.path.join(a.bin, "photo2raw"), "out.photo", "picture.raw", fmt], cwd=native_dir, check=True)
             got, _ = call(driver, "toRaw", base64.b64encode(photo).decode(), fmt, "picture.raw")
