@@ -97,5 +97,17 @@ kestrow::photo_file).")
 # that depends on nothing.
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_checks.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack_post_check.cmake)
+if(KESTROW_STATIC_PROGRAMS)
+  # Static programs need nothing of the machine's own, so a .deb of them
+  # would depend on nothing and be labelled for a Debian port the machine
+  # may not run: an archive of the installed tree instead, to unpack into
+  # / (kestrow-1.0.0-armv6.tar.gz holds usr/local/...).
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr/local)
+  set(CPACK_PACKAGE_FILE_NAME kestrow-${PROJECT_VERSION}-${KESTROW_ARCHIVE_NAME})
+else()
+  set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack_post_check.cmake)
+endif()
 include(CPack)

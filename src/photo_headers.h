@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Records of the two file formats this tool speaks: the front of a BMP file
 // (read) and the header of a photo file (written).
 #ifndef KESTROW_PHOTO_HEADERS_H

@@ -15,9 +15,9 @@ packages=(
   clang libclang-rt-14-dev valgrind                          # sanitizers, fuzzers, valgrind runs
   groff-base mandoc dpkg-dev lintian                         # man pages and the .deb
   imagemagick ffmpeg python3 python3-pil                     # the documented ways to a BMP
-  g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-s390x-linux-gnu qemu-user  # other machines
+  g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-arm-linux-gnueabi g++-s390x-linux-gnu qemu-user  # other machines
   gcc-arm-none-eabi picolibc-arm-none-eabi qemu-system-arm xxd pkgconf          # the reader on bare metal, installed
-  verilator iverilog yosys                                                      # the FPGA design
+  verilator iverilog yosys srecord ghdl                                         # the FPGA design and its memory formats
   nextpnr-ice40 fpga-icestorm                                                   # the FPGA board bitstreams
   gcc-avr avr-libc simavr                                                       # the reader on an 8-bit AVR, the Arduino library
   gcc-riscv64-unknown-elf picolibc-riscv64-unknown-elf qemu-system-misc         # the reader on rv32

@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The smallest stand-in for the Arduino core that the examples need, so
 // that they are compiled for an Uno with Debian's avr-g++ alone: what the
 // IDE adds before a sketch, and Serial. The declarations follow the core's

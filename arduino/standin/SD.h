@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Stand-in for the Arduino SD library: the calls the SdViewer example
 // makes, declared as the library declares them.
 #ifndef KESTROW_SD_STANDIN_H

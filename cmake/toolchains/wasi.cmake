@@ -23,3 +23,5 @@ set(CMAKE_CXX_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -Wl,--strip-all -Wl,-z,stack-size=4194304 -Wl,--wrap=strerror")
 set(KESTROW_WASI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../web/strerror_enodata.cpp)
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+# Nothing is installed from this build; the install paths only need a value.
+set(CMAKE_INSTALL_LIBDIR lib)

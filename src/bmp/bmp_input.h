@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // BMP input: which BMP files are accepted, and loading their pixel array.
 #ifndef KESTROW_BMP_INPUT_H
 #define KESTROW_BMP_INPUT_H

@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Writing 24-bit BMPs: a 54-byte header (40-byte DIB header, positive
 // height, so rows keep the order they are written in), then each row of
 // blue, green, red bytes with zero fill to a multiple of 4.

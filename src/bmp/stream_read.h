@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Whole-item reads from a C stream, for messages printed with perror.
 #ifndef KESTROW_STREAM_READ_H
 #define KESTROW_STREAM_READ_H

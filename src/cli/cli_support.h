@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Helpers shared by the command-line programs.
 #ifndef KESTROW_CLI_SUPPORT_H
 #define KESTROW_CLI_SUPPORT_H

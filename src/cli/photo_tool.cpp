@@ -13,10 +13,7 @@
 
 namespace {
 
-struct photo_t {
-    photo_file_t file;  // open on `bytes`
-    uint8_t *bytes;     // the whole photo file
-};
+using photo_t = photo_tool_picture;
 
 // The photo file reader's read function over a stream.
 int stream_read_at(void *context, uint32_t offset, void *dst, uint32_t n)
@@ -100,6 +97,65 @@ int photo_tool_main(int argc, char **argv, const char *own_name, const char *out
     return photo_tool_main_with(argc, argv, own_name, output, nullptr, nullptr, write);
 }
 
+int photo_tool_load(const char *name, const char *out_name, photo_tool_picture *picture)
+{
+    *picture = {};
+    FILE *in = fopen(name, "rb");
+    if (in == nullptr) {
+        perror("open photo file");
+        return 0;
+    }
+    if (same_file(in, out_name)) {
+        fprintf(stderr, "%s and %s are the same file.\n", name, out_name);
+        fclose(in);
+        return 0;
+    }
+    const int read_ok = photo_read(name, in, picture);
+    fclose(in);
+    if (!read_ok)
+        *picture = {};
+    return read_ok;
+}
+
+void photo_tool_release(photo_tool_picture *picture)
+{
+    free(picture->bytes);
+    *picture = {};
+}
+
+int photo_tool_write_output(const char *out_name, const char *output, photo_tool_output_fn write, void *context)
+{
+    // Opened only once the inputs are known good: a refused input leaves
+    // an existing output alone.
+    FILE *out = fopen(out_name, "wb");
+    if (out == nullptr) {
+        report_on_output("open", output);
+        return 2;
+    }
+    int written = write(out, context);
+    if (fclose(out) != 0) {
+        report_on_output("close", output);
+        written = 0;
+    }
+    return written ? 0 : 3;
+}
+
+namespace {
+
+struct one_picture {
+    const photo_file_t *file;
+    char **argv;
+    photo_tool_write_fn write;
+};
+
+int write_one(FILE *out, void *context)
+{
+    const auto *one = static_cast<const one_picture *>(context);
+    return one->write(out, one->file, one->argv);
+}
+
+} // namespace
+
 int photo_tool_main_with(int argc, char **argv, const char *own_name, const char *output, const char *extra,
                          photo_tool_check_fn check, photo_tool_write_fn write)
 {
@@ -113,40 +169,11 @@ int photo_tool_main_with(int argc, char **argv, const char *own_name, const char
     }
     if (check != nullptr && !check(argv[3]))
         return 2;
-    const char *in_name = argv[1];
-    const char *out_name = argv[2];
-
-    FILE *in = fopen(in_name, "rb");
-    if (in == nullptr) {
-        perror("open photo file");
+    photo_tool_picture picture;
+    if (!photo_tool_load(argv[1], argv[2], &picture))
         return 2;
-    }
-    if (same_file(in, out_name)) {
-        fprintf(stderr, "%s and %s are the same file.\n", in_name, out_name);
-        fclose(in);
-        return 2;
-    }
-
-    photo_t photo{};
-    const int read_ok = photo_read(in_name, in, &photo);
-    fclose(in);
-    if (!read_ok)
-        return 2;
-
-    // Opened only once the photo file is known good: a refused input leaves
-    // an existing output alone.
-    FILE *out = fopen(out_name, "wb");
-    if (out == nullptr) {
-        report_on_output("open", output);
-        free(photo.bytes);
-        return 2;
-    }
-
-    int written = write(out, &photo.file, argv);
-    if (fclose(out) != 0) {
-        report_on_output("close", output);
-        written = 0;
-    }
-    free(photo.bytes);
-    return written ? 0 : 3;
+    one_picture one = {&picture.file, argv, write};
+    const int status = photo_tool_write_output(argv[2], output, write_one, &one);
+    photo_tool_release(&picture);
+    return status;
 }

@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Error diffusion onto the display's colours, in linear light.
 //
 // Each channel is decoded from sRGB to linear light (a fixed table), the

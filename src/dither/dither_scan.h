@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // What the ways of running the dither's scan share: the fixed-point scale of
 // carried error, the per-pixel helpers, and one entry a way. Private to the
 // dither; callers use dither.h.

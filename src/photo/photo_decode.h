@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // What the display shows for each channel level, as the photo file reader
 // widens it. The dithering step takes its display levels from here, so
 // what it writes is exactly what photo2bmp shows.

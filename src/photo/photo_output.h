@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Photo output: writing the photo file.
 #ifndef KESTROW_PHOTO_OUTPUT_H
 #define KESTROW_PHOTO_OUTPUT_H

@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Encoding whole pixel rows into the build's colour format. The writer's hot
 // loop: one call a row instead of one stream write a pixel. Each encoding has
 // a file of its own (photo_row_rgb222.cpp, photo_row_rgb565.cpp) holding its

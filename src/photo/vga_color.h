@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // The display's two colour formats, and the build-time choice between them.
 //
 // Both encoders take the top bits of each channel, with no rounding and no

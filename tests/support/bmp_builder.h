@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Builds BMP files in memory for the tests, including deliberately broken
 // ones: every header field can be overridden.
 #ifndef KESTROW_TESTS_BMP_BUILDER_H

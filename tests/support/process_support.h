@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Running the programs as a user would, for the end-to-end tests.
 #ifndef KESTROW_TESTS_PROCESS_SUPPORT_H
 #define KESTROW_TESTS_PROCESS_SUPPORT_H
@@ -54,12 +54,15 @@ inline bool under_ci()
 #endif
 
 // A library preloaded into a sanitized program would have to come after
-// the sanitizer's runtime.
+// the sanitizer's runtime, and none reaches a statically linked program.
 #if defined(KESTROW_SANITIZE)
-#define KESTROW_SKIP_UNDER_SANITIZER(what) \
+#define KESTROW_SKIP_WITHOUT_PRELOAD(what) \
     GTEST_SKIP() << (what) << " cannot be combined with AddressSanitizer"
+#elif defined(KESTROW_STATIC_PROGRAMS)
+#define KESTROW_SKIP_WITHOUT_PRELOAD(what) \
+    GTEST_SKIP() << (what) << " cannot reach statically linked programs"
 #else
-#define KESTROW_SKIP_UNDER_SANITIZER(what) static_cast<void>(what)
+#define KESTROW_SKIP_WITHOUT_PRELOAD(what) static_cast<void>(what)
 #endif
 
 // Runs the rest of the child as user and group "nobody" when started as

@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * Copyright (c) 2026 kestrow developers */
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
 // Temporary streams and stderr capture for testing the stages in-process.
 #ifndef KESTROW_TESTS_STREAM_SUPPORT_H
 #define KESTROW_TESTS_STREAM_SUPPORT_H
