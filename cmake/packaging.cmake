@@ -7,7 +7,7 @@ include(GNUInstallDirs)
 
 # Each page once; the second program of a pair shares its page by a link.
 set(KESTROW_MAN_PAGES kestrow.1 photo2bmp.1 photo2mem.1 photo2raw.1 bmpdither.1 fbview.1)
-set(KESTROW_MAN_LINKS kestrow16.1=kestrow.1 bmpdither16.1=bmpdither.1)
+set(KESTROW_MAN_LINKS kestrow16.1=kestrow.1 bmpdither16.1=bmpdither.1 bmpdither12.1=bmpdither.1)
 
 set(KESTROW_MAINTAINER "kestrow developers <kestrow-devel@users.noreply.github.com>"
     CACHE STRING "Maintainer line written into the .deb")
@@ -81,8 +81,8 @@ files for a display with 6-bit or 16-bit 5:6:5 colour. photo2bmp shows a
 photo file as the display would, as a BMP, and photo2mem as a $readmemh
 memory image for an FPGA's block RAM; photo2raw writes it in a panel's own
 bytes or as a C header of them; fbview shows it on the Linux framebuffer;
-bmpdither and bmpdither16 dither a photograph onto the display's colours in
-linear light first.")
+bmpdither, bmpdither16 and bmpdither12 (for 12-bit VGA) dither a photograph
+onto the display's colours in linear light first.")
 set(CPACK_DEBIAN_DEV_DESCRIPTION
 "read kestrow photo files in firmware and programs
 photo_file.h is a single-header C99 (and C++) reader of the photo files

@@ -2,7 +2,8 @@
 // Copyright (c) 2026 kestrow developers
 // What both board tops share: the picture of picture.vh (photo2mem's
 // header) at the largest SCALE that fits 640 x 480, on a 12-bit VGA output
-// (a Digilent Pmod VGA's three 4-bit R-2R DACs). A 2-bit channel is
+// (a Digilent Pmod VGA's three 4-bit R-2R DACs, or a board's own). A 4:4:4
+// picture (photo2mem --rgb444) drives the DACs as it is; a 2-bit channel is
 // repeated to 4 bits and a 5- or 6-bit one gives its top 4, so full scale
 // stays full scale: 11 -> 1111, 11111 -> 1111. The picture is held in
 // reset until the PLL locks, and while `hold` is high (a button).
@@ -36,13 +37,17 @@ module board_vga #(
     photo_vga #(
         .WIDTH(WIDTH), .HEIGHT(HEIGHT), .VALUE_BITS(VALUE_BITS), .SCALE(SCALE), .INIT_FILE(INIT_FILE)
     ) core (
-        .clk(clk), .reset(reset[1]), .value(value), .de(de), .hsync_n(vga_hs), .vsync_n(vga_vs)
+        .clk(clk), .reset(reset[1]), .picture(1'b0), .value(value), .de(de), .hsync_n(vga_hs), .vsync_n(vga_vs)
     );
     generate
         if (VALUE_BITS == 6) begin : rgb222
             assign vga_r = {value[5:4], value[5:4]};
             assign vga_g = {value[3:2], value[3:2]};
             assign vga_b = {value[1:0], value[1:0]};
+        end else if (VALUE_BITS == 12) begin : rgb444
+            assign vga_r = value[11:8];
+            assign vga_g = value[7:4];
+            assign vga_b = value[3:0];
         end else begin : rgb565
             assign vga_r = value[15:12];
             assign vga_g = value[10:7];

@@ -4,13 +4,18 @@
 // of its pixels as SCALE x SCALE screen pixels (SCALE 1, 2, 4 or 8: a
 // 160 x 120 picture at SCALE 4 fills the screen).
 //
-// The picture is WIDTH x HEIGHT pixels of VALUE_BITS bits (6: RRGGBB, 16:
-// RRRRRGGGGGGBBBBB), in the order photo2mem writes them: address
-// y * WIDTH + x, top row first. Pixels are read in scan order, so the
-// address is a counter, and no multiplier is needed: it steps every SCALE
-// screen pixels inside the picture, goes back to the start of the picture's
-// row at the end of each of a row's first SCALE - 1 screen lines, and
-// starts again in the vertical blank.
+// The picture is WIDTH x HEIGHT pixels of VALUE_BITS bits (6: RRGGBB, 12:
+// RRRRGGGGBBBB, 16: RRRRRGGGGGGBBBBB), in the order photo2mem writes them:
+// address y * WIDTH + x, top row first. The memory may hold PICTURES such
+// pictures one after another (photo2mem given several photo files of one
+// size: the frames of an animation, sprites); `picture` picks the one
+// shown, taken at the start of each vertical blank, so a frame never
+// shows two (a number past the last shows the first). Pixels are read in
+// scan order, so the address is a counter: it steps every SCALE screen
+// pixels inside the picture, goes back to the start of the picture's row
+// at the end of each of a row's first SCALE - 1 screen lines, and starts
+// again at the picture's first address in the vertical blank. The one
+// multiplication, of the picture's number by its size, is made there.
 //
 // Pipeline, one clock a stage: timing; address; RAM read; output register.
 // The syncs and the enable go through the same stages, so every output is
@@ -22,17 +27,21 @@ module photo_vga #(
     parameter HEIGHT     = 120,
     parameter VALUE_BITS = 6,
     parameter SCALE      = 1,
-    parameter INIT_FILE  = "picture.mem"
+    parameter INIT_FILE  = "picture.mem",
+    parameter PICTURES   = 1,
+    parameter PICTURE_BITS = PICTURES > 1 ? $clog2(PICTURES) : 1
 ) (
     input  wire                  clk,      // 25.175 MHz pixel clock
     input  wire                  reset,    // synchronous, active high
+    input  wire [PICTURE_BITS-1:0] picture, // which picture, from 0
     output reg  [VALUE_BITS-1:0] value,    // 0 (black) outside the picture
     output reg                   de,       // inside the visible 640 x 480
     output reg                   hsync_n,
     output reg                   vsync_n
 );
     localparam DEPTH     = WIDTH * HEIGHT;
-    localparam ADDR_BITS = DEPTH > 1 ? $clog2(DEPTH) : 1;
+    localparam TOTAL     = DEPTH * PICTURES;
+    localparam ADDR_BITS = TOTAL > 1 ? $clog2(TOTAL) : 1;
     // Where the picture sits on the screen; it must fit in 640 x 480.
     localparam integer W       = WIDTH * SCALE;
     localparam integer H       = HEIGHT * SCALE;
@@ -66,10 +75,29 @@ module photo_vga #(
     reg [ADDR_BITS-1:0] addr1 = {ADDR_BITS{1'b0}};
     reg inside1 = 1'b0, de1 = 1'b0, hsync1_n = 1'b1, vsync1_n = 1'b1;
     wire last_column = px == W[10:0] - 11'd1;
+    // The first address of the picture shown: `picture` is taken on the
+    // blank's first line, then the picture's size added to `base` once a
+    // clock until that many pictures are passed (43 lines of 800 clocks
+    // are left for it), so no multiplier is needed here either.
+    localparam integer PICTURES_I = PICTURES;
+    localparam [PICTURE_BITS:0] PICTURES_N = PICTURES_I[PICTURE_BITS:0];
+    localparam [ADDR_BITS-1:0] PICTURE_WORDS = DEPTH[ADDR_BITS-1:0];
+    reg [ADDR_BITS-1:0] base = {ADDR_BITS{1'b0}};
+    reg [PICTURE_BITS-1:0] wanted = {PICTURE_BITS{1'b0}}, passed = {PICTURE_BITS{1'b0}};
+    always @(posedge clk) begin
+        if (reset || y == 10'd480) begin
+            base   <= {ADDR_BITS{1'b0}};
+            passed <= {PICTURE_BITS{1'b0}};
+            wanted <= {1'b0, picture} < PICTURES_N ? picture : {PICTURE_BITS{1'b0}};
+        end else if (y > 10'd480 && passed != wanted) begin
+            base   <= base + PICTURE_WORDS;
+            passed <= passed + 1'b1;
+        end
+    end
     always @(posedge clk) begin
         if (reset || y >= 10'd480) begin
-            next_addr <= {ADDR_BITS{1'b0}};
-            row_addr  <= {ADDR_BITS{1'b0}};
+            next_addr <= base;
+            row_addr  <= base;
             x_rep     <= {S_BITS{1'b0}};
             y_rep     <= {S_BITS{1'b0}};
         end else if (inside0 && last_column) begin
@@ -102,7 +130,7 @@ module photo_vga #(
     // Stage 2: the RAM's registered read.
     wire [VALUE_BITS-1:0] pixel2;
     photo_rom #(
-        .WIDTH(VALUE_BITS), .DEPTH(DEPTH), .ADDR_BITS(ADDR_BITS), .INIT_FILE(INIT_FILE)
+        .WIDTH(VALUE_BITS), .DEPTH(TOTAL), .ADDR_BITS(ADDR_BITS), .INIT_FILE(INIT_FILE)
     ) rom (
         .clk(clk), .addr(addr1), .data(pixel2)
     );

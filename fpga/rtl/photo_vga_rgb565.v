@@ -9,10 +9,12 @@ module photo_vga_rgb565 #(
     parameter WIDTH     = 160,
     parameter HEIGHT    = 120,
     parameter SCALE     = 1,
-    parameter INIT_FILE = "picture.mem"
+    parameter INIT_FILE = "picture.mem",
+    parameter PICTURES  = 1
 ) (
     input  wire       clk,
     input  wire       reset,
+    input  wire [(PICTURES > 1 ? $clog2(PICTURES) : 1)-1:0] picture,
     output wire [4:0] vga_r,
     output wire [5:0] vga_g,
     output wire [4:0] vga_b,
@@ -21,8 +23,9 @@ module photo_vga_rgb565 #(
     output wire       vga_de
 );
     wire [15:0] value;
-    photo_vga #(.WIDTH(WIDTH), .HEIGHT(HEIGHT), .VALUE_BITS(16), .SCALE(SCALE), .INIT_FILE(INIT_FILE)) core (
-        .clk(clk), .reset(reset), .value(value), .de(vga_de),
+    photo_vga #(.WIDTH(WIDTH), .HEIGHT(HEIGHT), .VALUE_BITS(16), .SCALE(SCALE), .INIT_FILE(INIT_FILE),
+                .PICTURES(PICTURES)) core (
+        .clk(clk), .reset(reset), .picture(picture), .value(value), .de(vga_de),
         .hsync_n(vga_hsync_n), .vsync_n(vga_vsync_n)
     );
     assign vga_r = value[15:11];

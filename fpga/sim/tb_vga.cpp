@@ -13,9 +13,10 @@
 //
 //   usage: tb_vga <shown.bmp> <values.txt> [frame.bmp]
 //
-// Built once a design and picture: VTOP is the Verilated top (RGB222 or
-// RGB565 output), PICTURE_WIDTH, PICTURE_HEIGHT and PICTURE_SCALE its
-// parameters.
+// Built once a design and picture: VTOP is the Verilated top (RGB222,
+// RGB444 or RGB565 output, VALUE_BITS 6, 12 or 16), PICTURE_WIDTH,
+// PICTURE_HEIGHT and PICTURE_SCALE its parameters, and PICTURE_INDEX the
+// picture it is asked to show of a memory holding several (0 by default).
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -34,7 +35,11 @@ namespace {
 
 constexpr long h_total = 800, v_total = 525, frame = h_total * v_total;
 constexpr uint32_t pic_w = PICTURE_WIDTH, pic_h = PICTURE_HEIGHT, scale = PICTURE_SCALE;
-constexpr bool rgb565 = RGB565;
+constexpr unsigned value_bits = VALUE_BITS;
+static_assert(value_bits == 6 || value_bits == 12 || value_bits == 16, "VALUE_BITS is 6, 12 or 16");
+#ifndef PICTURE_INDEX
+#define PICTURE_INDEX 0
+#endif
 
 struct sample {
     bool hsync_n, vsync_n, de;
@@ -108,12 +113,23 @@ void check_timing(const std::vector<sample> &t)
     expect(visible == 640 * 480, "a frame does not have 640 x 480 visible clocks", v_falls[0]);
 }
 
-// A sample's colour widened to 8 bits a channel: blue, green, red.
+// A sample's colour widened to 8 bits a channel: blue, green, red. A 4-bit
+// DAC's level k is 17k of 255.
 void widen(const sample &s, uint8_t *bgr)
 {
-    bgr[0] = rgb565 ? photo_widen5(s.b) : photo_widen2(s.b);
-    bgr[1] = rgb565 ? photo_widen6(s.g) : photo_widen2(s.g);
-    bgr[2] = rgb565 ? photo_widen5(s.r) : photo_widen2(s.r);
+    if (value_bits == 16) {
+        bgr[0] = photo_widen5(s.b);
+        bgr[1] = photo_widen6(s.g);
+        bgr[2] = photo_widen5(s.r);
+    } else if (value_bits == 12) {
+        bgr[0] = static_cast<uint8_t>(17 * s.b);
+        bgr[1] = static_cast<uint8_t>(17 * s.g);
+        bgr[2] = static_cast<uint8_t>(17 * s.r);
+    } else {
+        bgr[0] = photo_widen2(s.b);
+        bgr[1] = photo_widen2(s.g);
+        bgr[2] = photo_widen2(s.r);
+    }
 }
 
 bool same_colour(const sample &a, const sample &b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
@@ -165,8 +181,14 @@ int write_outputs(const std::vector<sample> &t, const char *bmp_name, const char
         perror(values_name);
         return 0;
     }
-    for (const sample &s : picture)
-        fprintf(values, rgb565 ? "%04x\n" : "%02x\n", rgb565 ? s.r << 11 | s.g << 5 | s.b : s.r << 4 | s.g << 2 | s.b);
+    for (const sample &s : picture) {
+        if (value_bits == 16)
+            fprintf(values, "%04x\n", s.r << 11 | s.g << 5 | s.b);
+        else if (value_bits == 12)
+            fprintf(values, "%03x\n", s.r << 8 | s.g << 4 | s.b);
+        else
+            fprintf(values, "%02x\n", s.r << 4 | s.g << 2 | s.b);
+    }
     int ok = fclose(values) == 0;
     ok &= write_bmp(bmp_name, picture, pic_w, pic_h);
     if (frame_name != nullptr)
@@ -194,6 +216,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "tb_vga: the design stopped at the start\n");
         return 1;
     }
+    top->picture = PICTURE_INDEX;
     top->reset = 1;
     tick();
     tick();

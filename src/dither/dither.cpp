@@ -139,13 +139,14 @@ void lean_init(dither_t *d)
 }
 
 // The widenings as arithmetic for the vector scan: k * 85 for 2 bits,
-// k * 8 + (k >> 2) for 5 and k * 4 + (k >> 4) for 6 (the shifted-in bits
-// never overlap).
+// k * 17 for 4, k * 8 + (k >> 2) for 5 and k * 4 + (k >> 4) for 6 (the
+// shifted-in bits never overlap).
 void shown_init(dither_t *d, unsigned color_bits)
 {
-    const bool six = color_bits != 16;
-    const int32_t times[slots] = {six ? 85 : 8, six ? 85 : 4, six ? 85 : 8, 0};
-    const int32_t plus[slots] = {six ? 0 : 16, six ? 0 : 4, six ? 0 : 16, 0};
+    const bool sixteen = color_bits == 16;
+    const int32_t same = color_bits == 12 ? 17 : 85;
+    const int32_t times[slots] = {sixteen ? 8 : same, sixteen ? 4 : same, sixteen ? 8 : same, 0};
+    const int32_t plus[slots] = {sixteen ? 16 : 0, sixteen ? 4 : 0, sixteen ? 16 : 0, 0};
     memcpy(d->shown_times, times, sizeof times);
     memcpy(d->shown_plus, plus, sizeof plus);
 }
@@ -352,6 +353,10 @@ void dither_init(dither_t *d, unsigned color_bits, uint32_t width)
         channel_init(&d->blue, 5, widen5);
         channel_init(&d->green, 6, widen6);
         channel_init(&d->red, 5, widen5);
+    } else if (color_bits == 12) {
+        channel_init(&d->blue, 4, widen4);
+        d->green = d->blue;
+        d->red = d->blue;
     } else {
         channel_init(&d->blue, 2, widen2);
         d->green = d->blue;

@@ -65,7 +65,7 @@ struct dither_input_t {
 
 // The levels one channel of the display shows.
 struct dither_channel_t {
-    unsigned count;                 // 4, 32 or 64
+    unsigned count;                 // 4, 16, 32 or 64
     uint8_t shown[64];              // as 8-bit sRGB, rising
     int32_t linear[64];             // the same in linear light
     dither_input_t input[256];      // by sRGB input value
@@ -97,7 +97,8 @@ struct dither_t {
 };
 
 // Sets up `d` for rows of `width` pixels (at most bmp_max_side) in the
-// display format of `color_bits` (6 or 16). No error is carried yet.
+// display format of `color_bits`: 6, 16, or 12 for 4:4:4 (levels 17k). No
+// error is carried yet.
 void dither_init(dither_t *d, unsigned color_bits, uint32_t width);
 
 // Dithers a whole pixel array in place: `height` rows `row_width` bytes

@@ -199,7 +199,7 @@ TEST_P(DitherLevels, EveryVectorScanWritesWhatThePortableOneWrites)
         GTEST_SKIP() << "this build has no vector scan";
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, DitherLevels, testing::Values(6u, 16u),
+INSTANTIATE_TEST_SUITE_P(Formats, DitherLevels, testing::Values(6u, 12u, 16u),
                          [](const testing::TestParamInfo<unsigned> &i) { return std::to_string(i.param) + "bit"; });
 
 } // namespace

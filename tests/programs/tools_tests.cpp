@@ -427,6 +427,7 @@ TEST_F(Photo2bmp, AFailingFstatIsReported)
 // as an FNV-1a digest. A change to the dithering changes them, on purpose.
 constexpr uint64_t DITHER6_DIGEST = 0xa98b71d881a6cc18u;
 constexpr uint64_t DITHER16_DIGEST = 0x98c63855fb0ec2d7u;
+constexpr uint64_t DITHER12_DIGEST = 0x4d8712599464177eu;
 
 // The dithering tools, one a display format.
 struct dither_tool {
@@ -441,6 +442,8 @@ void PrintTo(const dither_tool &t, std::ostream *os) { *os << t.name; }
 const dither_tool dither_tools[] = {
     {"bmpdither", BMPDITHER_BIN, KESTROW_BIN, {2, 2, 2}},
     {"bmpdither16", BMPDITHER16_BIN, KESTROW16_BIN, {5, 6, 5}},
+    // 12-bit VGA: dithered onto 4:4:4 and carried by a 16-bit photo file.
+    {"bmpdither12", BMPDITHER12_BIN, KESTROW16_BIN, {4, 4, 4}},
 };
 
 // The 8-bit values a channel of `bits` bits shows.
@@ -448,7 +451,7 @@ std::vector<uint8_t> channel_levels(unsigned bits)
 {
     std::vector<uint8_t> levels;
     for (unsigned v = 0; v < 1u << bits; v++)
-        levels.push_back(bits == 2 ? widen2(v) : bits == 5 ? widen5(v) : widen6(v));
+        levels.push_back(bits == 2 ? widen2(v) : bits == 4 ? uint8_t(17 * v) : bits == 5 ? widen5(v) : widen6(v));
     return levels;
 }
 
@@ -510,6 +513,18 @@ TEST_P(Dither, WritesOnlyDisplayColoursThatSurviveTheRoundTripExactly)
                     << int(c.r) << " " << int(c.g) << " " << int(c.b);
             const char *conv = GetParam().converter;
             ASSERT_EQ(run_program(conv, {conv, out, photo}).status, 0);
+            if (GetParam().bits[0] == 4) {
+                // A 12-bit VGA shows the top four bits of each channel of
+                // the 16-bit values: exactly the levels dithered.
+                const bytes file = read_file(photo);
+                const auto shown_px = bmp_pixels(dithered, w, h);
+                ASSERT_EQ(file.size(), 4 + 2 * shown_px.size());
+                for (size_t i = 0; i < shown_px.size(); i++) {
+                    const unsigned v = file[4 + 2 * i] | unsigned{file[5 + 2 * i]} << 8;
+                    ASSERT_EQ(rgb(widen4(v >> 12), widen4(v >> 7 & 15), widen4(v >> 1 & 15)), shown_px[i]) << i;
+                }
+                continue;
+            }
             ASSERT_EQ(run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, photo, shown}).status, 0);
             EXPECT_EQ(read_file(shown), dithered) << "the display must show what was dithered";
         }
@@ -562,7 +577,7 @@ TEST_P(Dither, ScattersNoDotsIntoBlackOrNearBlack)
         {"stars on a near-black sky", 12, false, true, true},
         {"stars on black", 0, false, true, false},
     };
-    const bool six_bit = GetParam().bits[0] == 2;
+    const bool six_bit = GetParam().bits[0] == 2;  // 4:4:4 is fine enough too
     for (const picture &p : pictures) {
         if (p.six_bit_only && !six_bit)
             continue;
@@ -608,7 +623,8 @@ TEST_P(Dither, GivesTheSameBytesEveryRunAndOnEveryHost)
     uint64_t fnv = 0xcbf29ce484222325u;
     for (const uint8_t b : first)
         fnv = (fnv ^ b) * 0x100000001b3u;
-    const uint64_t pinned = GetParam().bits[0] == 2 ? DITHER6_DIGEST : DITHER16_DIGEST;
+    const unsigned bits = GetParam().bits[0];
+    const uint64_t pinned = bits == 2 ? DITHER6_DIGEST : bits == 4 ? DITHER12_DIGEST : DITHER16_DIGEST;
     EXPECT_EQ(fnv, pinned) << std::hex << fnv;
 }
 
