@@ -8,8 +8,10 @@
 # yosys synthesises the board's top (synth_ice40), nextpnr-ice40 places and
 # routes it for a 25.175 MHz pixel clock, icepack packs OUT/<board>.bin.
 # Fails unless nextpnr reports the pixel clock met. Prints the resource use
-# and the maximum frequency. BOARD is icebreaker or hx8k; PHOTO2MEM, YOSYS,
-# NEXTPNR and ICEPACK may name the programs (found on the PATH otherwise).
+# and the maximum frequency. BOARD is icebreaker or hx8k; -DRGB444=ON makes
+# the memory 12-bit (photo2mem --rgb444), driving the Pmod's 4-bit DACs with
+# the picture's own 4-bit values; PHOTO2MEM, YOSYS, NEXTPNR and ICEPACK may
+# name the programs (found on the PATH otherwise).
 cmake_policy(VERSION 3.25)
 set(boards_dir ${CMAKE_CURRENT_LIST_DIR})
 set(fpga_dir ${boards_dir}/..)
@@ -49,7 +51,11 @@ endfunction()
 get_filename_component(PHOTO ${PHOTO} ABSOLUTE)
 file(MAKE_DIRECTORY ${OUT})
 # picture.mem and picture.vh, named so in OUT, where the tools run.
-run(photo2mem ${PHOTO2MEM} ${PHOTO} picture.mem)
+set(rgb444 "")
+if(RGB444)
+  set(rgb444 --rgb444)
+endif()
+run(photo2mem ${PHOTO2MEM} ${rgb444} ${PHOTO} picture.mem)
 set(sources ${boards_dir}/${BOARD}/${top}.v ${boards_dir}/board_vga.v ${fpga_dir}/rtl/photo_vga.v
             ${fpga_dir}/rtl/vga_640x480.v ${fpga_dir}/rtl/photo_rom.v)
 list(JOIN sources " " sources)

@@ -1,0 +1,57 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
+# A student board's top synthesised by Yosys for its family, from a 12-bit
+# picture's memory image: the picture must land in the family's block RAM
+# (RAMB18E1/RAMB36E1 on a 7-series, M9K on a MAX 10), not in logic. Vivado
+# and Quartus cannot run here; this is what can be proved without them.
+# Yosys 0.23's synth_intel stops in its own M9K techmap ("Can't find object
+# for defparam INIT"), so for a MAX 10 it is run up to the block RAM
+# mapping, the mapping made, and the rest run after it. Prints the cell
+# counts. Expects YOSYS, PHOTO2MEM, PHOTO, BOARD (basys3 or de10lite),
+# SOURCE_DIR and WORK.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${PHOTO2MEM} --rgb444 ${PHOTO} picture.mem WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "photo2mem failed")
+endif()
+set(fpga ${SOURCE_DIR}/fpga)
+set(top ${BOARD}_vga)
+set(read "read_verilog -I${WORK} ${fpga}/boards/${BOARD}/${top}.v ${fpga}/boards/board_vga.v ${fpga}/rtl/photo_vga.v ${fpga}/rtl/vga_640x480.v ${fpga}/rtl/photo_rom.v")
+if(BOARD STREQUAL "basys3")
+  set(synth "synth_xilinx -family xc7 -flatten -top ${top}")
+  set(ram_cells "RAMB18E1|RAMB36E1")
+elseif(BOARD STREQUAL "de10lite")
+  set(synth "synth_intel -family max10 -top ${top} -run begin:map_bram\nmemory_bram -rules +/intel/common/brams_m9k.txt\nsynth_intel -family max10 -top ${top} -run map_ffram:vqm")
+  set(ram_cells "\\$__M9K_ALTSYNCRAM_SINGLEPORT_FULL")
+else()
+  message(FATAL_ERROR "BOARD must be basys3 or de10lite")
+endif()
+file(WRITE ${WORK}/synth.ys "${read}\n${synth}\ntee -o stat.txt stat\n")
+execute_process(COMMAND ${YOSYS} -q -s synth.ys WORKING_DIRECTORY ${WORK}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+file(WRITE ${WORK}/yosys.log "${out}")
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "yosys failed (${rc}):\n${out}")
+endif()
+file(READ ${WORK}/stat.txt stat)
+string(REGEX MATCHALL "(${ram_cells}) +[0-9]+" rams "${stat}")
+set(blocks 0)
+foreach(r IN LISTS rams)
+  string(REGEX MATCH "[0-9]+$" n "${r}")
+  math(EXPR blocks "${blocks} + ${n}")
+endforeach()
+if(blocks EQUAL 0)
+  message(FATAL_ERROR "the picture is not in block RAM:\n${stat}")
+endif()
+# A 160 x 120 12-bit picture in logic would take tens of thousands of LUTs.
+string(REGEX MATCHALL "(LUT[1-6]|fiftyfivenm_lcell_comb) +[0-9]+" luts "${stat}")
+set(lut_count 0)
+foreach(l IN LISTS luts)
+  string(REGEX MATCH "[0-9]+$" n "${l}")
+  math(EXPR lut_count "${lut_count} + ${n}")
+endforeach()
+if(lut_count GREATER 2000)
+  message(FATAL_ERROR "${lut_count} LUTs: the memory went into logic:\n${stat}")
+endif()
+message(STATUS "${BOARD}: ${blocks} block RAM cells (${rams}), ${lut_count} LUTs:\n${stat}")
