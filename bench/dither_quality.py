@@ -9,12 +9,15 @@ both blurred with a Gaussian of sigma 1.2 px in linear light (roughly what
 the eye sees from viewing distance). Lower is better; about 1 is the
 smallest difference a person notices side by side.
 
-Ways compared, in each display format:
+Ways compared, in each display format (6-bit, 16-bit, and 12-bit: a 4:4:4
+VGA showing the top four bits of each channel of a 16-bit photo file):
   plain       the converter alone (top bits of each channel)
-  bmpdither   bmpdither / bmpdither16, then the converter
-  ImageMagick 6-bit: Floyd-Steinberg remap onto the 64 colours in linear
-              light; 16-bit: its 8x8 ordered dither to 32/64/32 levels.
-              Measured only where `convert` is installed.
+  bmpdither   bmpdither / bmpdither16 / bmpdither12, then the converter
+  dither16    12-bit only: bmpdither16, then cut to 4:4:4 by the screen,
+              what a 12-bit board showed before bmpdither12
+  ImageMagick 6-bit and 12-bit: Floyd-Steinberg remap onto the 64 or 4096
+              colours in linear light; 16-bit: its 8x8 ordered dither to
+              32/64/32 levels. Measured only where `convert` is installed.
 Every result goes through the converter and photo2bmp, so what is measured
 is what the display shows.
 
@@ -152,9 +155,11 @@ def run(cmd):
 
 
 def im_command(bench, bits, src, out):
-    if bits == 6:
-        return [bench.convert, "hald:2", "-colorspace", "RGB", "-write", "mpr:pal", "+delete",
-                src] + IM_6BIT + ["BMP3:" + out]
+    # hald:2 holds the 4 levels a channel of the 6-bit display, hald:4 the
+    # 16 of a 4:4:4 one.
+    if bits in (6, 12):
+        return [bench.convert, "hald:2" if bits == 6 else "hald:4", "-colorspace", "RGB", "-write", "mpr:pal",
+                "+delete", src] + IM_6BIT + ["BMP3:" + out]
     return [bench.convert, src] + IM_16BIT + ["BMP3:" + out]
 
 
@@ -172,11 +177,14 @@ class Bench:
         return os.path.join(self.work, name)
 
     def shown(self, bmp, bits):
-        """What the display shows for a BMP: converter, then photo2bmp."""
+        """What the display shows for a BMP: converter, then photo2bmp (and
+        for a 4:4:4 screen, the top four bits of each channel, level k
+        shown as 17k)."""
         converter = self.prog("kestrow" if bits == 6 else "kestrow16")
         run([converter, bmp, self.path("t.photo")])
         run([self.prog("photo2bmp"), self.path("t.photo"), self.path("shown.bmp")])
-        return np.asarray(Image.open(self.path("shown.bmp")).convert("RGB"))
+        shown = np.asarray(Image.open(self.path("shown.bmp")).convert("RGB"))
+        return (shown >> 4) * 17 if bits == 12 else shown
 
     def reduce(self, method, bits, src):
         """Reduces `src` by `method`; returns the BMP it wrote and the seconds it took."""
@@ -184,28 +192,32 @@ class Bench:
         if method == "plain":
             return src, 0.0
         if method == "bmpdither":
-            return out, run([self.prog("bmpdither" if bits == 6 else "bmpdither16"), src, out])
+            return out, run([self.prog({6: "bmpdither", 12: "bmpdither12", 16: "bmpdither16"}[bits]), src, out])
+        if method == "dither16":
+            return out, run([self.prog("bmpdither16"), src, out])
         return out, run(im_command(self, bits, src, out))
 
-    def methods(self):
-        return ["plain", "bmpdither"] + (["ImageMagick"] if self.convert else [])
+    def methods(self, bits):
+        return (["plain", "bmpdither"] + (["dither16"] if bits == 12 else [])
+                + (["ImageMagick"] if self.convert else []))
 
 
 def quality_table(bench, pictures):
-    print("| format | picture | " + " | ".join(bench.methods()) + " |")
-    print("|---|---|" + "---|" * len(bench.methods()))
     means = {}
-    for bits in (6, 16):
+    for bits in (6, 16, 12):
+        methods = bench.methods(bits)
+        print(f"\n| format | picture | " + " | ".join(methods) + " |")
+        print("|---|---|" + "---|" * len(methods))
         for kind, pics in pictures:
             for name, pixels in pics:
                 src = bench.path("src.bmp")
                 Image.fromarray(pixels).save(src, "BMP")
                 scores = {}
-                for method in bench.methods():
+                for method in methods:
                     reduced, _ = bench.reduce(method, bits, src)
                     scores[method] = mean_ciede2000(pixels, bench.shown(reduced, bits))
                     means.setdefault((bits, kind, method), []).append(scores[method])
-                cells = [f"{scores[m]:.3f}" for m in bench.methods()]
+                cells = [f"{scores[m]:.3f}" for m in methods]
                 ours = scores["bmpdither"]
                 if ours > scores["plain"]:
                     cells[1] += " worse than plain"
@@ -213,11 +225,11 @@ def quality_table(bench, pictures):
                     cells[1] += " > IM + 0.05"
                 print(f"| {bits}-bit | {name} | " + " | ".join(cells) + " |")
         for kind, _ in pictures:
-            cells = [f"**{statistics.mean(means[(bits, kind, m)]):.3f}**" for m in bench.methods()]
+            cells = [f"**{statistics.mean(means[(bits, kind, m)]):.3f}**" for m in methods]
             print(f"| {bits}-bit | mean, {kind} | " + " | ".join(cells) + " |")
     if bench.convert:
         print("\nbmpdither's mean against ImageMagick's, same run:\n")
-        for bits in (6, 16):
+        for bits in (6, 16, 12):
             for kind, _ in pictures:
                 ours = statistics.mean(means[(bits, kind, "bmpdither")])
                 theirs = statistics.mean(means[(bits, kind, "ImageMagick")])
@@ -260,7 +272,7 @@ def speed_table(bench, rounds):
 def main():
     build = sys.argv[1] if len(sys.argv) > 1 else "build/default"
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
-    for name in ("kestrow", "kestrow16", "bmpdither", "bmpdither16", "photo2bmp"):
+    for name in ("kestrow", "kestrow16", "bmpdither", "bmpdither16", "bmpdither12", "photo2bmp"):
         if not os.access(os.path.join(build, name), os.X_OK):
             sys.exit(f"{build}/{name} is missing: build first (cmake --build --preset default)")
     with tempfile.TemporaryDirectory() as work:
