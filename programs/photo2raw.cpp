@@ -4,7 +4,10 @@
 // display order (top row first), in one of the reader's pixel formats;
 // or, when the output's name ends in ".h", as a C header holding those
 // bytes in a const array, for firmware that sends a picture to a panel by
-// DMA without converting it at run time.
+// DMA without converting it at run time. The format rgb565 is RGB565 as
+// 16-bit numbers (red 0xF800), the form the panel libraries take
+// (TFT_eSPI's pushImage, Adafruit_GFX's drawRGBBitmap): a uint16_t array
+// in a header, low byte first as bytes.
 //
 //   usage: photo2raw <photo file> <output file> <format>
 //
@@ -21,11 +24,13 @@ namespace {
 
 struct raw_format {
     const char *name;
-    photo_format_t format;
+    photo_format_t format;  // as bytes; rgb565's numbers are read as RGB565_BE
     const char *what;
+    bool numbers = false;   // a header of uint16_t values rather than bytes
 };
 
 const raw_format formats[] = {
+    {"rgb565", PHOTO_RGB565_LE, "RGB565 as 16-bit numbers, red 0xF800 (TFT_eSPI, Adafruit_GFX)", true},
     {"rgb565be", PHOTO_RGB565_BE, "RGB565, high byte first (SPI panels)"},
     {"rgb565le", PHOTO_RGB565_LE, "RGB565, low byte first"},
     {"rgb332", PHOTO_RGB332, "RGB332, one byte RRRGGGBB"},
@@ -47,7 +52,8 @@ int check_format(const char *name)
 {
     if (find_format(name) != nullptr)
         return 1;
-    fprintf(stderr, "%s is not a format: give rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or stored.\n",
+    fprintf(stderr,
+            "%s is not a format: give rgb565, rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or stored.\n",
             name);
     return 0;
 }
@@ -126,8 +132,10 @@ int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_fo
     identifier(argv[2], ID, sizeof ID, true);
     comment_safe(base_name(argv[1]), input, sizeof input);
     comment_safe(base_name(argv[2]), output, sizeof output);
-    const unsigned long length =
-        static_cast<unsigned long>(photo->width) * photo->height * photo_format_bytes(f.format, photo->value_bytes);
+    // A header of numbers counts values, one a pixel; of bytes, bytes.
+    const unsigned long length = static_cast<unsigned long>(photo->width) * photo->height *
+                                 (f.numbers ? 1 : photo_format_bytes(f.format, photo->value_bytes));
+    const char *type = f.numbers ? "uint16_t" : "uint8_t";
     int n = snprintf(text, sizeof text,
                      "/* %s: %s as photo2raw writes it, %u x %u pixels, top row first,\n"
                      " * format %s: %s. */\n"
@@ -136,7 +144,7 @@ int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_fo
                      "#include <stdint.h>\n\n"
                      "#define %s_WIDTH %uu\n"
                      "#define %s_HEIGHT %uu\n"
-                     "#define %s_LENGTH %luu /* bytes */\n\n"
+                     "#define %s_LENGTH %luu /* %s */\n\n"
                      "/* Aligned to 4 bytes for DMA; in flash on an AVR (PROGMEM: read it\n"
                      " * with memcpy_P or pgm_read_byte). */\n"
                      "#if defined(__AVR__)\n"
@@ -150,27 +158,31 @@ int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_fo
                      "#else\n"
                      "#define %s_ALIGNED\n"
                      "#endif\n\n"
-                     "static const uint8_t %s[%s_LENGTH] %s_ALIGNED %s_FLASH = {\n",
+                     "static const %s %s[%s_LENGTH] %s_ALIGNED %s_FLASH = {\n",
                      output, input, photo->width, photo->height, f.name, f.what, ID, ID, ID, photo->width, ID,
-                     photo->height, ID, length, ID, ID, ID, ID, id, ID, ID, ID);
+                     photo->height, ID, length, f.numbers ? "values" : "bytes", ID, ID, ID, ID, type, id, ID, ID,
+                     ID);
     if (n < 0 || static_cast<size_t>(n) >= sizeof text || !write_or_report(out, text, static_cast<size_t>(n)))
         return 0;
-    // 12 values a line.
+    // 12 bytes or 8 numbers a line; a number from its two bytes, high first.
     static constexpr char hex[] = "0123456789abcdef";
+    const unsigned digits = f.numbers ? 4 : 2, per_line = f.numbers ? 8 : 12;
     unsigned long at = 0;
-    const int ok = for_each_row(photo, f.format, [&](const uint8_t *row, size_t bytes) {
+    const int ok = for_each_row(photo, f.numbers ? PHOTO_RGB565_BE : f.format, [&](const uint8_t *row, size_t bytes) {
         char line[PHOTO_MAX_SIDE * 4 * 6 + PHOTO_MAX_SIDE];
         size_t k = 0;
-        for (size_t i = 0; i < bytes; i++, at++) {
-            if (at % 12 == 0) {
+        for (size_t i = 0; i < bytes; i += digits / 2, at++) {
+            if (at % per_line == 0) {
                 line[k++] = ' ';
                 line[k++] = ' ';
                 line[k++] = ' ';
                 line[k++] = ' ';
             }
-            line[k++] = '0', line[k++] = 'x', line[k++] = hex[row[i] >> 4], line[k++] = hex[row[i] & 15];
+            line[k++] = '0', line[k++] = 'x';
+            for (unsigned b = 0; b < digits / 2; b++)
+                line[k++] = hex[row[i + b] >> 4], line[k++] = hex[row[i + b] & 15];
             line[k++] = ',';
-            line[k++] = at % 12 == 11 || at + 1 == length ? '\n' : ' ';
+            line[k++] = at % per_line == per_line - 1 || at + 1 == length ? '\n' : ' ';
         }
         return write_or_report(out, line, k);
     });

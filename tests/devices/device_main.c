@@ -10,6 +10,7 @@
 #include <stdint.h>
 
 #include "photo16_raw.h"
+#include "photo16_rgb565.h"
 #include "photo16_size.h"
 #include "photo6_size.h"
 #include "reader_digests.h"
@@ -47,6 +48,9 @@ int main(void)
     /* The C header photo2raw wrote of the 16-bit file: the same bytes as
      * the reader gives (the host prints the reader's). */
     digest_bytes("photo2raw rgb565be", photo16_raw, PHOTO16_RAW_LENGTH, emit);
+    /* And of 16-bit numbers, as the panel libraries take them: their bytes
+     * in memory, on these little-endian cores, low byte first. */
+    digest_bytes("photo2raw rgb565", (const uint8_t *)photo16_rgb565, 2u * PHOTO16_RGB565_LENGTH, emit);
     emit("done\n");
     return 0;
 }

@@ -12,6 +12,9 @@ extern "C" {
 /* The array of sample_rgb565be.h, as the C side sees it. */
 const uint8_t *photo2raw_header_bytes(uint32_t *length, uint32_t *width, uint32_t *height);
 
+/* The array of sample_rgb565.h: RGB565 as 16-bit numbers. */
+const uint16_t *photo2raw_header_numbers(uint32_t *count, uint32_t *width, uint32_t *height);
+
 #ifdef __cplusplus
 }
 #endif

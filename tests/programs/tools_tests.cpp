@@ -22,6 +22,7 @@
 
 #include "bmp_builder.h"
 #include "photo2raw_header_c.h"
+#include "sample_rgb565.h"
 #include "sample_rgb565be.h"
 #include "photo_decode.h"
 #include "process_support.h"
@@ -341,12 +342,25 @@ bytes header_values(const std::string &text)
     return values;
 }
 
+// A header of 16-bit numbers' values, as the bytes they are low byte first.
+bytes header_numbers_le(const std::string &text)
+{
+    bytes values;
+    for (size_t at = text.find("= {"); (at = text.find("0x", at)) != std::string::npos; at += 6) {
+        const auto v = std::stoul(text.substr(at + 2, 4), nullptr, 16);
+        values.push_back(static_cast<uint8_t>(v));
+        values.push_back(static_cast<uint8_t>(v >> 8));
+    }
+    return values;
+}
+
 TEST_F(Photo2bmp, Photo2rawWritesWhatTheReaderGivesInEveryFormat)
 {
     const struct {
         const char *name;
         photo_format_t format;
-    } formats[] = {{"rgb565be", PHOTO_RGB565_BE}, {"rgb565le", PHOTO_RGB565_LE}, {"rgb332", PHOTO_RGB332},
+    } formats[] = {{"rgb565", PHOTO_RGB565_LE},   {"rgb565be", PHOTO_RGB565_BE}, {"rgb565le", PHOTO_RGB565_LE},
+                   {"rgb332", PHOTO_RGB332},
                    {"rgb888", PHOTO_RGB888},     {"xrgb8888", PHOTO_XRGB8888},  {"rgb222", PHOTO_RGB222},
                    {"stored", PHOTO_AS_STORED}};
     // 13 x 7 in both encodings, the 6-bit one holding yellow's 0x40.
@@ -370,11 +384,17 @@ TEST_F(Photo2bmp, Photo2rawWritesWhatTheReaderGivesInEveryFormat)
             EXPECT_EQ(r.status, 0) << r.err;
             const bytes h = read_file(header);
             const std::string text(h.begin(), h.end());
-            EXPECT_EQ(header_values(text), want);
-            EXPECT_NE(text.find("static const uint8_t photo_3d_cat_pic[PHOTO_3D_CAT_PIC_LENGTH]"), std::string::npos);
+            // rgb565 holds 16-bit numbers (red 0xF800), one a pixel; the
+            // raw file has them low byte first.
+            const bool numbers = std::string(f.name) == "rgb565";
+            EXPECT_EQ(numbers ? header_numbers_le(text) : header_values(text), want);
+            EXPECT_NE(text.find(std::string("static const ") + (numbers ? "uint16_t" : "uint8_t") +
+                                " photo_3d_cat_pic[PHOTO_3D_CAT_PIC_LENGTH]"),
+                      std::string::npos);
             EXPECT_NE(text.find("#define PHOTO_3D_CAT_PIC_WIDTH 13u\n#define PHOTO_3D_CAT_PIC_HEIGHT 7u\n"),
                       std::string::npos);
-            EXPECT_NE(text.find("#define PHOTO_3D_CAT_PIC_LENGTH " + std::to_string(want.size()) + "u"),
+            EXPECT_NE(text.find("#define PHOTO_3D_CAT_PIC_LENGTH " + std::to_string(want.size() / (numbers ? 2 : 1)) +
+                                "u /* " + (numbers ? "values" : "bytes") + " */"),
                       std::string::npos);
             EXPECT_NE(text.find(std::string("format ") + f.name + ":"), std::string::npos);
         }
@@ -389,9 +409,10 @@ TEST_F(Photo2bmp, Photo2rawWritesWhatTheReaderGivesInEveryFormat)
     EXPECT_EQ(first_line, "/* odd??.h: we?rd?name.photo as photo2raw writes it, 13 x 7 pixels, top row first,");
     // An unknown format is refused by naming the known ones, before any
     // file is opened.
-    const run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, dir / "none.photo", raw + "2", "rgb565"});
+    const run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, dir / "none.photo", raw + "2", "rgb555"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "rgb565 is not a format: give rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or stored.\n");
+    EXPECT_EQ(r.err, "rgb555 is not a format: give rgb565, rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or "
+                     "stored.\n");
     EXPECT_FALSE(file_exists(raw + "2"));
 }
 
@@ -406,6 +427,16 @@ TEST(Photo2raw, ItsHeaderCompilesAsCAndCxxToTheReadersBytes)
     EXPECT_EQ(height, 65u);
     EXPECT_EQ(bytes(sample_rgb565be, sample_rgb565be + SAMPLE_RGB565BE_LENGTH), want);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(sample_rgb565be) % 4, 0u) << "aligned for DMA";
+    // The numbers the panel libraries take: red 0xF800, as the reader's
+    // RGB565 high byte first reads them.
+    uint32_t count = 0;
+    const uint16_t *numbers = photo2raw_header_numbers(&count, &width, &height);
+    ASSERT_EQ(size_t{count} * 2, want.size());
+    EXPECT_EQ(width, 97u);
+    EXPECT_EQ(height, 65u);
+    for (uint32_t i = 0; i < count; i++)
+        ASSERT_EQ(numbers[i], want[2 * i] << 8 | want[2 * i + 1]) << i;
+    EXPECT_EQ(sample_rgb565[0], numbers[0]);
 }
 
 TEST_F(Photo2bmp, AFailingFstatIsReported)
