@@ -3,9 +3,11 @@
 # Builds the Arduino library's zip as the docs say, then checks it: one
 # folder kestrow/ in the library format (library.properties with every
 # field the IDE's library manager reads, src/photo_file.h byte for byte the
-# installed header, the project's LICENSE, the examples), and every example compiled for an Uno
-# (ATmega328P) with avr-g++ against the stand-in Arduino calls, warnings
-# as errors. Expects BUILD_DIR, ZIP, HEADER, LICENSE, STANDIN, AVR_GXX and WORK.
+# # installed header, the project's LICENSE, the examples), the shipped
+# picture.h what the docs' recipe makes, and the examples built for an Uno
+# on Debian's Arduino core (build_on_core.cmake). Expects BUILD_DIR, ZIP,
+# HEADER, LICENSE, STANDIN, AVR_GXX, CORE, RECIPE (the docs' picture.h
+# recipe), KESTROW16, SAMPLE and WORK.
 cmake_policy(SET CMP0057 NEW)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -55,22 +57,31 @@ if(NOT shipped_license STREQUAL project_license)
   message(FATAL_ERROR "kestrow/LICENSE differs from ${LICENSE}")
 endif()
 
-file(GLOB sketches ${lib}/examples/*/*.ino)
-list(LENGTH sketches count)
-if(count LESS 2)
-  message(FATAL_ERROR "expected at least two examples, found: ${sketches}")
+# The picture.h the zip ships is what the docs' one recipe makes of the
+# same photo file.
+file(MAKE_DIRECTORY ${WORK}/recipe)
+file(READ ${lib}/examples/FlashPicture/picture.h shipped_picture)
+execute_process(COMMAND ${KESTROW16} ${SAMPLE} ${WORK}/recipe/picture.photo RESULT_VARIABLE rc)
+execute_process(COMMAND sh ${RECIPE} WORKING_DIRECTORY ${WORK}/recipe RESULT_VARIABLE rc2)
+file(READ ${WORK}/recipe/picture.h recipe_picture)
+if(NOT rc EQUAL 0 OR NOT rc2 EQUAL 0 OR NOT shipped_picture STREQUAL recipe_picture)
+  message(FATAL_ERROR "the zip's picture.h is not what the docs' recipe makes (${WORK}/recipe/picture.h)")
 endif()
-foreach(sketch IN LISTS sketches)
-  get_filename_component(dir ${sketch} DIRECTORY)
-  get_filename_component(name ${sketch} NAME_WE)
-  # The IDE compiles a sketch as C++ after its own Arduino.h.
-  execute_process(COMMAND ${AVR_GXX} -mmcu=atmega328p -DF_CPU=16000000UL -Os -std=gnu++11 -fno-exceptions
-                          -Wall -Wextra -Wpedantic -Wconversion -Wshadow -Werror
-                          -x c++ -include Arduino.h -I${STANDIN} -I${lib}/src -I${dir}
-                          -c ${sketch} -o ${WORK}/${name}.o
-                  RESULT_VARIABLE rc ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${name} does not compile for an Uno:\n${err}")
-  endif()
-  message(STATUS "${name} compiles for an Uno")
+
+# The examples on Debian's core: FlashPicture compiled and linked, SdViewer
+# compiled (Debian ships no SD library, so its SD.h is the stand-in).
+include(${CMAKE_CURRENT_LIST_DIR}/arduino_core.cmake)
+arduino_build_core(${WORK}/core)
+file(MAKE_DIRECTORY ${WORK}/sd)
+file(COPY ${STANDIN}/SD.h DESTINATION ${WORK}/sd)
+foreach(name IN ITEMS FlashPicture SdViewer)
+  arduino_compile_sketch(${lib}/examples/${name}/${name}.ino ${WORK}/${name}.o
+                         -I${lib}/src -I${lib}/examples/${name} -I${WORK}/sd)
+  message(STATUS "${name} compiles for an Uno on Debian's arduino-core-avr")
 endforeach()
+arduino_link(${WORK}/FlashPicture.o ${WORK}/core ${WORK}/FlashPicture.elf)
+message(STATUS "FlashPicture links for an Uno: ${ARDUINO_FLASH} bytes of flash "
+               "(the sample picture's 12 614 among them)")
+if(ARDUINO_FLASH GREATER 32256)
+  message(FATAL_ERROR "FlashPicture is ${ARDUINO_FLASH} bytes: more than an Uno's 32 256 beside the bootloader")
+endif()

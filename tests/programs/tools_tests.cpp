@@ -552,7 +552,8 @@ TEST_P(Dither, WritesOnlyDisplayColoursThatSurviveTheRoundTripExactly)
                 ASSERT_EQ(file.size(), 4 + 2 * shown_px.size());
                 for (size_t i = 0; i < shown_px.size(); i++) {
                     const unsigned v = file[4 + 2 * i] | unsigned{file[5 + 2 * i]} << 8;
-                    ASSERT_EQ(rgb(widen4(v >> 12), widen4(v >> 7 & 15), widen4(v >> 1 & 15)), shown_px[i]) << i;
+                    const rgb top_bits = {widen4(v >> 12), widen4(v >> 7 & 15), widen4(v >> 1 & 15)};
+                    ASSERT_EQ(top_bits, shown_px[i]) << i;
                 }
                 continue;
             }

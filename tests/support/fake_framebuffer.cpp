@@ -9,6 +9,9 @@
 // would in the middle of a draw. Both offset sizes' pread are defined, so
 // it is built with the platform's own offset size.
 #undef _FILE_OFFSET_BITS
+// A fortified build makes pread an inline wrapper that this file could not
+// define again.
+#undef _FORTIFY_SOURCE
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>

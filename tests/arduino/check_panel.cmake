@@ -1,0 +1,47 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
+# The FlashPicture example, built for an Uno on Debian's Arduino core with a
+# photo file made into picture.h by the docs' recipe and the panel chosen
+# by its one line, run under simavr with a simulated panel (panel_sim.c):
+# the panel's memory must be photo2bmp's preview cut to 5:6:5, in the
+# middle of the panel. Prints what the draw costs on an Uno. Expects
+# AVR_GXX, CORE, SKETCH, LIB_SRC, READER_DIR, RECIPE, PHOTO, PHOTO2BMP,
+# CONTROLLER (ILI9341 or ST7789), WIDTH, HEIGHT, PANEL_SIM and WORK.
+include(${CMAKE_CURRENT_LIST_DIR}/arduino_core.cmake)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+configure_file(${PHOTO} ${WORK}/picture.photo COPYONLY)
+execute_process(COMMAND sh ${RECIPE} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the picture.h recipe failed")
+endif()
+# The example's one line for the controller.
+file(READ ${SKETCH} text)
+if(CONTROLLER STREQUAL "ST7789")
+  string(REGEX MATCH "const photo_panel panel = {PHOTO_PANEL_ILI9341[^\n]*" ili "${text}")
+  string(REGEX MATCH "// const photo_panel panel = {PHOTO_PANEL_ST7789[^\n]*" st "${text}")
+  if(NOT ili OR NOT st)
+    message(FATAL_ERROR "the example no longer has its two panel lines")
+  endif()
+  string(REPLACE "${ili}" "// ${ili}" text "${text}")
+  string(REPLACE "${st}" "${st}" text "${text}")
+  string(REPLACE "// // const photo_panel panel = {PHOTO_PANEL_ST7789" "const photo_panel panel = {PHOTO_PANEL_ST7789"
+         text "${text}")
+  string(REPLACE "// const photo_panel panel = {PHOTO_PANEL_ST7789" "const photo_panel panel = {PHOTO_PANEL_ST7789"
+         text "${text}")
+endif()
+get_filename_component(name ${SKETCH} NAME)
+file(WRITE ${WORK}/${name} "${text}")
+arduino_build_core(${WORK}/core)
+arduino_compile_sketch(${WORK}/${name} ${WORK}/sketch.o -I${WORK} -I${LIB_SRC} -I${READER_DIR})
+arduino_link(${WORK}/sketch.o ${WORK}/core ${WORK}/sketch.elf)
+execute_process(COMMAND ${PHOTO2BMP} ${WORK}/picture.photo ${WORK}/preview.bmp RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "photo2bmp failed")
+endif()
+execute_process(COMMAND ${PANEL_SIM} ${WORK}/sketch.elf ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+message(STATUS "${CONTROLLER}, ${ARDUINO_FLASH} bytes of flash: ${out}")
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the simulated panel does not show the picture (${rc}):\n${err}")
+endif()

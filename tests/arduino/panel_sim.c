@@ -1,0 +1,256 @@
+/* SPDX-License-Identifier: MIT
+ * Copyright (c) 2026 kestrow developers */
+/* A test harness: an Arduino Uno (ATmega328P at 16 MHz, simavr) running a
+ * sketch's ELF, with an SPI panel of the ILI9341 / ST7789 kind on its
+ * hardware SPI (MOSI, SCK), chip select on digital 10 (PB2) and
+ * data/command on digital 9 (PB1).
+ *
+ * The panel model is written from the controllers' datasheets and models
+ * only what a picture's bytes go through:
+ *  - a byte counts only while CS is low; with D/C low it is a command,
+ *    with D/C high a parameter or pixel data of the last command;
+ *  - CASET (0x2A) and RASET (0x2B) take four parameters each, the window's
+ *    first and last column and row, high byte first;
+ *  - RAMWR (0x2C) starts at the window's top left; its data, two bytes a
+ *    pixel, high byte first, fills the window left to right and top to
+ *    bottom and wraps to its top left after its last pixel; CS going high
+ *    between bytes pauses the write, which goes on where it stopped;
+ *  - any other command ends a memory write; its parameters are ignored.
+ * The frame memory is kept in the logical orientation the sketch's memory
+ * access control sets (WIDTH x HEIGHT as given); MADCTL's effect on the
+ * glass, the reset and sleep timing, gamma and the like are not modelled.
+ *
+ * simavr 1.6 completes every SPI byte 100 us (1 600 cycles) after it is
+ * written, whatever the SPI clock. A real Uno at the sketch's F_CPU / 2
+ * takes 16 cycles, so the time a byte takes on it is its interval here
+ * less 1 584: the harness adds that up over the pixels' bytes and checks
+ * that no interval was shorter than simavr's 1 600 (which would mean the
+ * simulator has changed under it).
+ *
+ * It ends the run once the sketch has sent the window's last pixel and a
+ * million cycles more have passed (or at a limit), then compares the frame
+ * memory with EXPECTED, photo2bmp's preview of the picture (a 24-bit BMP),
+ * cut to 5:6:5, centred as the sketch centres it; everything else must
+ * still hold the model's fill. It prints the cycles from the memory write
+ * command to the last pixel.
+ *
+ *   usage: panel_sim <sketch.elf> <width> <height> <expected.bmp>
+ * Exit status: 0 the panel shows the picture, 1 it does not, 2 bad use. */
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <avr_ioport.h>
+#include <avr_spi.h>
+#include <sim_avr.h>
+#include <sim_cycle_timers.h>
+#include <sim_elf.h>
+
+#define FILL 0x5555u /* what the model's memory holds before any write */
+
+typedef struct {
+    uint16_t width, height;
+    uint16_t *memory;
+    int cs_low, data; /* CS low now; D/C high (data) now */
+    uint8_t command;
+    uint8_t params[4];
+    unsigned n_params;
+    uint16_t x0, x1, y0, y1, x, y;
+    int high_byte_pending;
+    uint8_t high_byte;
+    uint32_t pixels;                   /* written since the last RAMWR */
+    avr_cycle_count_t last_byte_at, shortest, uno_cycles;
+    uint32_t ramwr_bytes;
+    avr_cycle_count_t ramwr_at, last_at; /* cycles of RAMWR, of the last pixel */
+    avr_t *avr;
+} panel_t;
+
+static void panel_byte(panel_t *p, uint8_t b)
+{
+    if (!p->data) { /* a command */
+        p->command = b;
+        p->n_params = 0;
+        p->high_byte_pending = 0;
+        if (b == 0x2C) {
+            p->x = p->x0;
+            p->y = p->y0;
+            p->pixels = 0;
+            p->ramwr_bytes = 0;
+            p->uno_cycles = 0;
+            p->ramwr_at = p->avr->cycle;
+        }
+        return;
+    }
+    if (p->command == 0x2A || p->command == 0x2B) {
+        if (p->n_params < 4)
+            p->params[p->n_params++] = b;
+        if (p->n_params == 4) {
+            const uint16_t first = (uint16_t)(p->params[0] << 8 | p->params[1]);
+            const uint16_t last = (uint16_t)(p->params[2] << 8 | p->params[3]);
+            if (p->command == 0x2A)
+                p->x0 = first, p->x1 = last;
+            else
+                p->y0 = first, p->y1 = last;
+        }
+        return;
+    }
+    if (p->command != 0x2C)
+        return;
+    if (!p->high_byte_pending) {
+        p->high_byte = b;
+        p->high_byte_pending = 1;
+        return;
+    }
+    p->high_byte_pending = 0;
+    if (p->x < p->width && p->y < p->height)
+        p->memory[(size_t)p->y * p->width + p->x] = (uint16_t)(p->high_byte << 8 | b);
+    p->pixels++;
+    p->last_at = p->avr->cycle;
+    if (p->x < p->x1) {
+        p->x++;
+    } else {
+        p->x = p->x0;
+        p->y = p->y < p->y1 ? (uint16_t)(p->y + 1) : p->y0;
+    }
+}
+
+#define SIMAVR_SPI_BYTE 1600u /* cycles simavr 1.6 takes for a byte */
+#define UNO_SPI_BYTE 16u      /* cycles a real Uno takes at F_CPU / 2 */
+
+static void on_spi(struct avr_irq_t *irq, uint32_t value, void *param)
+{
+    panel_t *p = param;
+    (void)irq;
+    const avr_cycle_count_t now = p->avr->cycle;
+    /* A pixel byte after the first: the time its interval would take on an
+     * Uno (the reader's work between two pieces falls in these too). */
+    if (p->cs_low && p->data && p->command == 0x2C) {
+        if (p->ramwr_bytes++ > 0) {
+            const avr_cycle_count_t interval = now - p->last_byte_at;
+            if (interval < p->shortest)
+                p->shortest = interval;
+            p->uno_cycles += interval - (SIMAVR_SPI_BYTE - UNO_SPI_BYTE);
+        }
+    }
+    p->last_byte_at = now;
+    if (p->cs_low)
+        panel_byte(p, (uint8_t)value);
+}
+
+static void on_dc(struct avr_irq_t *irq, uint32_t value, void *param)
+{
+    (void)irq;
+    ((panel_t *)param)->data = value != 0;
+}
+
+static void on_cs(struct avr_irq_t *irq, uint32_t value, void *param)
+{
+    (void)irq;
+    ((panel_t *)param)->cs_low = value == 0;
+}
+
+static uint32_t le32(const uint8_t *b) { return b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24; }
+
+/* The preview's pixel (x, y), y = 0 the top row, cut to 5:6:5. */
+static uint16_t preview565(const uint8_t *bmp, uint32_t w, uint32_t h, uint32_t x, uint32_t y)
+{
+    const uint32_t row = (3 * w + 3) / 4 * 4;
+    const uint8_t *px = bmp + le32(bmp + 10) + (size_t)(h - 1 - y) * row + 3 * x;
+    return (uint16_t)((px[2] >> 3) << 11 | (px[1] >> 2) << 5 | px[0] >> 3);
+}
+
+static uint8_t *read_all(const char *name, long *size)
+{
+    FILE *f = fopen(name, "rb");
+    uint8_t *b = NULL;
+    if (f != NULL && fseek(f, 0, SEEK_END) == 0 && (*size = ftell(f)) > 54 && fseek(f, 0, SEEK_SET) == 0 &&
+        (b = malloc((size_t)*size)) != NULL && fread(b, 1, (size_t)*size, f) != (size_t)*size) {
+        free(b);
+        b = NULL;
+    }
+    if (f != NULL)
+        fclose(f);
+    return b;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 5) {
+        fprintf(stderr, "usage: %s <sketch.elf> <width> <height> <expected.bmp>\n", argv[0]);
+        return 2;
+    }
+    long size = 0;
+    uint8_t *bmp = read_all(argv[4], &size);
+    if (bmp == NULL) {
+        perror(argv[4]);
+        return 2;
+    }
+    const uint32_t w = le32(bmp + 18), h = le32(bmp + 22);
+    panel_t p;
+    memset(&p, 0, sizeof p);
+    p.shortest = (avr_cycle_count_t)-1;
+    p.width = (uint16_t)atoi(argv[2]);
+    p.height = (uint16_t)atoi(argv[3]);
+    p.memory = malloc((size_t)p.width * p.height * sizeof *p.memory);
+    for (size_t i = 0; i < (size_t)p.width * p.height; i++)
+        p.memory[i] = FILL;
+
+    elf_firmware_t firmware;
+    memset(&firmware, 0, sizeof firmware);
+    if (elf_read_firmware(argv[1], &firmware) != 0) {
+        fprintf(stderr, "%s: not an ELF simavr reads\n", argv[1]);
+        return 2;
+    }
+    avr_t *avr = avr_make_mcu_by_name("atmega328p");
+    if (avr == NULL || avr_init(avr) != 0)
+        return 2;
+    avr_load_firmware(avr, &firmware);
+    avr->frequency = 16000000;
+    p.avr = avr;
+    avr_irq_register_notify(avr_io_getirq(avr, AVR_IOCTL_SPI_GETIRQ(0), SPI_IRQ_OUTPUT), on_spi, &p);
+    avr_irq_register_notify(avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), IOPORT_IRQ_PIN1), on_dc, &p);
+    avr_irq_register_notify(avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), IOPORT_IRQ_PIN2), on_cs, &p);
+    p.cs_low = 0;
+
+    const uint32_t area = w * h;
+    const avr_cycle_count_t limit = 16000000ull * 20; /* 20 simulated seconds */
+    for (;;) {
+        const int state = avr_run(avr);
+        if (state == cpu_Done || state == cpu_Crashed) {
+            fprintf(stderr, "panel_sim: the sketch stopped (state %d)\n", state);
+            break;
+        }
+        if (p.pixels >= area && avr->cycle > p.last_at + 1000000)
+            break;
+        if (avr->cycle > limit) {
+            fprintf(stderr, "panel_sim: %u of %u pixels after 20 s\n", (unsigned)p.pixels, (unsigned)area);
+            return 1;
+        }
+    }
+
+    const uint32_t x0 = (p.width - w) / 2, y0 = (p.height - h) / 2;
+    unsigned wrong = 0;
+    for (uint32_t y = 0; y < p.height; y++)
+        for (uint32_t x = 0; x < p.width; x++) {
+            const int inside = x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
+            const uint16_t want = inside ? preview565(bmp, w, h, x - x0, y - y0) : FILL;
+            const uint16_t got = p.memory[(size_t)y * p.width + x];
+            if (got != want && wrong++ < 5)
+                fprintf(stderr, "panel_sim: (%u, %u) holds %04x, not %04x\n", x, y, got, want);
+        }
+    if (p.shortest < SIMAVR_SPI_BYTE || p.shortest > SIMAVR_SPI_BYTE + 64) {
+        fprintf(stderr, "panel_sim: the shortest SPI byte took %llu cycles, not simavr 1.6's %u and a few\n",
+                (unsigned long long)p.shortest, SIMAVR_SPI_BYTE);
+        return 1;
+    }
+    const unsigned long long cycles = (unsigned long long)p.uno_cycles + UNO_SPI_BYTE;
+    printf("%u x %u picture at (%u, %u) on a %u x %u panel: %u pixels; on an Uno, %llu cycles from the first "
+           "pixel byte to the end of the last, %.2f cycles a pixel (the bus alone: 32)\n",
+           w, h, x0, y0, p.width, p.height, (unsigned)p.pixels, cycles, (double)cycles / area);
+    if (wrong != 0) {
+        fprintf(stderr, "panel_sim: %u pixels differ from the preview\n", wrong);
+        return 1;
+    }
+    return 0;
+}
