@@ -19,7 +19,7 @@ packages=(
   gcc-arm-none-eabi picolibc-arm-none-eabi qemu-system-arm xxd pkgconf          # the reader on bare metal, installed
   verilator iverilog yosys srecord ghdl                                         # the FPGA design and its memory formats
   nextpnr-ice40 fpga-icestorm                                                   # the FPGA board bitstreams
-  gcc-avr avr-libc simavr                                                       # the reader on an 8-bit AVR, the Arduino library
+  gcc-avr avr-libc simavr libsimavr-dev arduino-core-avr                        # the reader on an 8-bit AVR, the Arduino library on a simulated Uno
   gcc-riscv64-unknown-elf picolibc-riscv64-unknown-elf qemu-system-misc         # the reader on rv32
   qemu-system-x86 busybox-static cpio                                           # fbview on a kernel's framebuffer
   wasi-libc lld-14 libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32  # the web page

@@ -104,11 +104,21 @@ inline void photo_panel_pixels(const photo_panel &p, const uint8_t *bytes, uint3
     digitalWrite(p.cs, LOW);
 #if defined(__AVR__)
     // The next byte goes out as soon as the last has (16 CPU cycles at
-    // F_CPU / 2); nothing is read back. A pointer, not a 32-bit count,
-    // keeps the loop's own cycles well inside the byte's 16.
-    for (const uint8_t *end = bytes + n; bytes != end; bytes++) {
-        SPDR = *bytes;
-        while (!(SPSR & _BV(SPIF))) {
+    // F_CPU / 2), already fetched while the last was on the wire; nothing
+    // is read back. A pointer, not a 32-bit count, keeps the loop's own
+    // cycles inside the byte's 16.
+    if (n != 0) {
+        const uint8_t *end = bytes + n;
+        uint8_t next = *bytes++;
+        for (;;) {
+            SPDR = next;
+            const bool last = bytes == end;
+            if (!last)
+                next = *bytes++;
+            while (!(SPSR & _BV(SPIF))) {
+            }
+            if (last)
+                break;
         }
     }
 #else

@@ -368,10 +368,19 @@ static inline int photo_run16(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, 
             d[i] = s[i];
         return 0;
     case PHOTO_RGB565_BE:
+#if defined(__AVR__)
+        /* Walked by pointer: an 8-bit core has no indexed addressing. */
+        for (const uint8_t *end = s + 2 * (size_t)n; s != end; s += 2, d += 2) {
+            d[0] = s[1];
+            d[1] = s[0];
+        }
+        (void)i;
+#else
         for (i = 0; i < n; i++) {
             d[2 * i] = s[2 * i + 1];
             d[2 * i + 1] = s[2 * i];
         }
+#endif
         return 0;
     case PHOTO_XRGB8888:
 #if PHOTO_FILE_WIDE_MOVES
@@ -412,6 +421,22 @@ static inline int photo_run(const uint8_t *PHOTO_FILE_RESTRICT s, uint32_t n, ui
     return value_bytes == 1 ? photo_run6(s, n, format, d) : photo_run16(s, n, format, d);
 }
 
+#if defined(__AVR__)
+static inline int photo_flash_read(void *context, uint32_t offset, void *dst, uint32_t n);
+
+/* A 16-bit file in an AVR's flash read as RGB565 high byte first, what an
+ * SPI panel takes: straight from program memory, not copied through the
+ * chunk first, which would more than double the cycles a pixel. */
+static inline void photo_flash_rgb565_be(const uint8_t *flash, uint32_t n, uint8_t *d)
+{
+    const uint8_t *end = flash + 2 * (size_t)n;
+    for (; flash != end; flash += 2, d += 2) {
+        d[0] = pgm_read_byte(flash + 1);
+        d[1] = pgm_read_byte(flash);
+    }
+}
+#endif
+
 /* n pixels starting at file offset `offset`, from either source. */
 static inline int photo_read_run(const photo_file_t *p, uint32_t offset, uint32_t n, photo_format_t format,
                                  uint8_t *dst)
@@ -423,6 +448,12 @@ static inline int photo_read_run(const photo_file_t *p, uint32_t offset, uint32_
 
     if (p->data != NULL)
         return photo_run(p->data + offset, n, p->value_bytes, format, dst);
+#if defined(__AVR__)
+    if (p->read == photo_flash_read && p->value_bytes == 2 && format == PHOTO_RGB565_BE) {
+        photo_flash_rgb565_be((const uint8_t *)p->context + offset, n, dst);
+        return 0;
+    }
+#endif
     while (n > 0) {
         const uint32_t k = n < chunk_pixels ? n : chunk_pixels;
         int rc;

@@ -15,7 +15,7 @@
 //
 // PHOTO_FLASH keeps it in flash on an AVR (an Uno's 2 KiB of RAM could
 // not hold it). It is shown in the middle of the panel, a row at a time,
-// 32 pixels read at a time: only 64 bytes of it are ever in RAM.
+// 64 pixels read at a time: only 128 bytes of it are ever in RAM.
 #include <SPI.h>
 #include <photo_file.h>
 #include <photo_panel.h>
@@ -27,7 +27,7 @@
 const photo_panel panel = {PHOTO_PANEL_ILI9341, 320, 240, /* cs */ 10, /* dc */ 9, /* rst */ 8};
 // const photo_panel panel = {PHOTO_PANEL_ST7789, 240, 240, /* cs */ 10, /* dc */ 9, /* rst */ 8};
 
-const uint32_t span_pixels = 32;
+const uint32_t span_pixels = 64;
 
 void setup()
 {
