@@ -210,14 +210,31 @@ function refused(run) {
   return e;
 }
 
-async function load() {
-  const base = document.currentScript ? new URL(".", document.currentScript.src) : new URL(".", location.href);
+// The programs compiled: from the page's single file, where they are
+// embedded gzip-compressed and base64-encoded (window.KESTROW_WASM, by
+// program), or fetched beside this script when the page is served.
+async function compilePrograms(base) {
+  const embedded = typeof KESTROW_WASM === "object" ? KESTROW_WASM : null;
   const modules = {};
   await Promise.all(PROGRAMS.map(async (p) => {
-    const response = await fetch(new URL(p + ".wasm", base));
-    if (!response.ok) throw new Error(`${p}.wasm: ${response.status} ${response.statusText}`);
-    modules[p] = await WebAssembly.compile(await response.arrayBuffer());
+    let bytes;
+    if (embedded) {
+      const gz = Uint8Array.from(atob(embedded[p]), (c) => c.charCodeAt(0));
+      const stream = new Blob([gz]).stream().pipeThrough(new DecompressionStream("gzip"));
+      bytes = await new Response(stream).arrayBuffer();
+    } else {
+      const response = await fetch(new URL(p + ".wasm", base));
+      if (!response.ok) throw new Error(`${p}.wasm: ${response.status} ${response.statusText}`);
+      bytes = await response.arrayBuffer();
+    }
+    modules[p] = await WebAssembly.compile(bytes);
   }));
+  return modules;
+}
+
+// The API over compiled programs; the page's thread and its worker build
+// the same one.
+function makeApi(modules) {
   const run = (program, argv, files) => runProgram(modules[program], [program, ...argv], files);
 
   // BMP bytes to photo file bytes, as kestrow or kestrow16 would write them
@@ -256,7 +273,67 @@ async function load() {
   return api;
 }
 
-window.kestrowReady = load();
+// This script, whether served (src) or inline in the single file (text):
+// the worker runs it too.
+const OWN_SCRIPT = typeof document !== "undefined" ? document.currentScript : null;
+
+// The same API in a Web Worker, each call answered by a promise, so that a
+// long conversion leaves the page free; null where no worker can be made.
+function startWorker(modules) {
+  let worker;
+  try {
+    const url = OWN_SCRIPT && OWN_SCRIPT.src ? OWN_SCRIPT.src
+      : URL.createObjectURL(new Blob([OWN_SCRIPT.textContent], { type: "text/javascript" }));
+    worker = new Worker(url);
+    worker.postMessage({ modules });
+  } catch (e) {
+    return null;
+  }
+  const waiting = new Map();
+  let next = 0;
+  worker.onmessage = (e) => {
+    const { id, ok, message, status } = e.data;
+    const w = waiting.get(id);
+    waiting.delete(id);
+    if (message === undefined) w.resolve(ok);
+    else w.reject(Object.assign(new Error(message), { status }));
+  };
+  const call = (method, ...args) => new Promise((resolve, reject) => {
+    const id = next++;
+    waiting.set(id, { resolve, reject });
+    worker.postMessage({ id, method, args });
+  });
+  return { call };
+}
+
+async function load() {
+  const base = OWN_SCRIPT && OWN_SCRIPT.src ? new URL(".", OWN_SCRIPT.src) : new URL(".", location.href);
+  const modules = await compilePrograms(base);
+  const api = makeApi(modules);
+  // api.worker.call("convertBmp", ...) and the like: the same calls off the
+  // page's thread (the page's own controls use it); null without workers.
+  api.worker = startWorker(modules);
+  return api;
+}
+
+if (typeof document === "undefined") {
+  // In the worker: the programs arrive compiled, then calls.
+  let api = null;
+  self.onmessage = (e) => {
+    if (e.data.modules) {
+      api = makeApi(e.data.modules);
+      return;
+    }
+    const { id, method, args } = e.data;
+    try {
+      self.postMessage({ id, ok: api[method](...args) });
+    } catch (err) {
+      self.postMessage({ id, message: err.message, status: err.status });
+    }
+  };
+} else {
+  window.kestrowReady = load();
+}
 
 // ---- The page ------------------------------------------------------------
 
@@ -296,9 +373,11 @@ function drawBmp(canvas, bmp, zoom) {
   c.drawImage(flat, 0, 0, w * zoom, h * zoom);
 }
 
-if (document.getElementById("kestrow-page")) {
+if (typeof document !== "undefined" && document.getElementById("kestrow-page")) {
   const $ = (id) => document.getElementById(id);
   const say = (text, error = false) => { $("message").textContent = text; $("message").className = error ? "error" : ""; };
+  // While a conversion runs: the button off, the indicator shown.
+  const working = (on) => { $("convert").disabled = on; $("working").hidden = !on; };
   let picture = null;  // {name, bytes, isBmp}
   const urls = [];
 
@@ -357,22 +436,27 @@ if (document.getElementById("kestrow-page")) {
       if (!picture.isBmp && !(w >= 1 && w <= 4096 && h >= 1 && h <= 4096 && Number.isInteger(w) && Number.isInteger(h)))
         throw new Error("The panel's width and height must be whole numbers from 1 to 4096.");
       say("Converting...");
+      working(true);
       const bmp = picture.isBmp ? picture.bytes : await panelBmp(picture.bytes, w, h);
       const bits = Number($("bits").value), dither = $("dither").checked;
       const base = picture.name.replace(/\.[^.]*$/, "").replace(/[^A-Za-z0-9_-]/g, "_") || "picture";
-      const photo = api.convertBmp(bmp, { bits, dither, name: picture.isBmp ? picture.name : base + ".bmp" });
-      const preview = api.toBmp(photo);
+      // Off the page's thread where a worker could be made.
+      const call = api.worker ? api.worker.call : async (method, ...args) => api[method](...args);
+      const photo = await call("convertBmp", bmp, { bits, dither, name: picture.isBmp ? picture.name : base + ".bmp" });
+      const preview = await call("toBmp", photo);
       const pw = photo[0] | photo[1] << 8, ph = photo[2] | photo[3] << 8;
       // Both at the same whole-pixel magnification, without smoothing.
       const zoom = Math.max(1, Math.min(8, Math.floor(480 / pw), Math.floor(480 / ph)));
       drawBmp($("original"), bmp, zoom);
       drawBmp($("preview"), preview, zoom);
       offer(base + ".photo", photo, "application/octet-stream");
-      offer(base + ".h", api.toRaw(photo, $("format").value, base + ".h"), "text/x-c");
-      offer(base + ".mem", api.toMem(photo), "text/plain");
+      offer(base + ".h", await call("toRaw", photo, $("format").value, base + ".h"), "text/x-c");
+      offer(base + ".mem", await call("toMem", photo), "text/plain");
       say(`${pw} x ${ph}, ${bits}-bit${dither ? ", dithered" : ""}: ${photo.length} bytes.`);
     } catch (e) {
       say(e.message, true);
+    } finally {
+      working(false);
     }
   });
 

@@ -16,6 +16,10 @@ selenium through chromedriver, the page served on 127.0.0.1.
   own controls.
 - A BMP through the controls (file input, button, download): the download
   is the native programs' photo file. A screenshot of the page is kept.
+- The controls convert in a Web Worker, whose bytes are the native ones.
+- All of it twice: the page served over HTTP, and its single file,
+  kestrow.html, opened from a file:// URL, which must be at most 300 KB and
+  make no network request at all (Chromium's performance log).
 
 usage: browser_test.py --web DIR --bin DIR --work DIR [--screenshot FILE]
 """
@@ -24,6 +28,7 @@ import base64
 import functools
 import http.server
 import io
+import json
 import os
 import shutil
 import struct
@@ -42,7 +47,11 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 failures = []
 
 
+page_label = ""
+
+
 def check(ok, what):
+    what = page_label + what
     print(("ok   " if ok else "FAIL ") + what)
     if not ok:
         failures.append(what)
@@ -87,10 +96,14 @@ CALL = """
 const [name, args, done] = [arguments[0], arguments[1], arguments[arguments.length - 1]];
 const b64 = (u) => { let s = ""; for (let i = 0; i < u.length; i += 8192) s += String.fromCharCode(...u.subarray(i, i + 8192)); return btoa(s); };
 const bytes = (s) => Uint8Array.from(atob(s), (c) => c.charCodeAt(0));
-window.kestrowReady.then((api) => {
+window.kestrowReady.then(async (api) => {
   try {
     let r;
-    if (name === "convertBmp") r = api.convertBmp(bytes(args[0]), args[1]);
+    if (name === "worker") {
+      if (api.worker === null) { done({ message: "no worker", status: null }); return; }
+      r = await api.worker.call("convertBmp", bytes(args[0]), args[1]);
+    }
+    else if (name === "convertBmp") r = api.convertBmp(bytes(args[0]), args[1]);
     else if (name === "toMem") r = new TextEncoder().encode(api.toMem(bytes(args[0])));
     else if (name === "toMemHeader") r = new TextEncoder().encode(api.toMemHeader(bytes(args[0])));
     else r = api.toRaw(bytes(args[0]), args[1], args[2]);
@@ -154,6 +167,9 @@ def browser(download_dir):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"download.default_directory": download_dir,
                                               "download.prompt_for_download": False})
+    # Every request the page makes, for the single file's check that it
+    # makes none.
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     driver.set_script_timeout(120)
     return driver
@@ -201,6 +217,111 @@ def through_controls(driver, url, path, width, height, fit, bits, dither, downlo
     return wait_for_file(target), name
 
 
+def page_checks(driver, url, a, native_dir, downloads):
+    """Every check of the page at `url`: its API against the native
+    programs, refusals, and its own controls."""
+    driver.get(url)
+    # The API against the native programs.
+    sample = open(a.sample, "rb").read()
+    cases = [("1x1", bmp(1, 1, 1)), ("3x2", bmp(3, 2, 2)), ("17x5", bmp(17, 5, 3)), ("64x64", bmp(64, 64, 4)),
+             ("odd 201x67", bmp(201, 67, 5)), ("header 124", bmp(33, 9, 6, header=124)), ("the sample", sample)]
+    for label, data in cases:
+        for bits in (6, 16):
+            for dither in (False, True):
+                status, err, want = native(a.bin, native_dir, "input.bmp", data, bits, dither)
+                got, refusal = call(driver, "convertBmp", base64.b64encode(data).decode(), {"bits": bits, "dither": dither})
+                check(status == 0 and got == want,
+                      f"convertBmp {label}, {bits}-bit{', dithered' if dither else ''}: the native programs' bytes"
+                      + ("" if refusal is None else f" ({refusal})"))
+    photo = native(a.bin, native_dir, "input.bmp", sample, 16, True)[2]
+    # The page's own controls convert in a Web Worker: the same bytes there.
+    got, refusal = call(driver, "worker", base64.b64encode(sample).decode(), {"bits": 16, "dither": True})
+    check(got == photo, "convertBmp in the page's Web Worker: the native programs' bytes"
+          + ("" if refusal is None else f" ({refusal})"))
+    subprocess.run([os.path.join(a.bin, "photo2mem"), "out.photo", "picture.mem"], cwd=native_dir, check=True)
+    mem = open(os.path.join(native_dir, "picture.mem"), "rb").read().replace(b"out.photo picture.mem", b"picture.photo picture.mem")
+    got, _ = call(driver, "toMem", base64.b64encode(photo).decode())
+    check(got == mem, "toMem: photo2mem's text")
+    vh = open(os.path.join(native_dir, "picture.vh"), "rb").read().replace(b"out.photo", b"picture.photo")
+    got, _ = call(driver, "toMemHeader", base64.b64encode(photo).decode())
+    check(got == vh, "toMemHeader: photo2mem's Verilog header")
+    args = driver.execute_script(ARGUMENT_CALLS, ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"])
+    check(args["argc"] == 5 and args["back"] == ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"],
+          f"the shim's arguments read back as given: {args}")
+    check(args["past"] == 0 and args["last_nul"] == args["size"] - 1,
+          f"args_get fills exactly the size args_sizes_get gave: {args}")
+    for fmt in ("rgb565be", "xrgb8888", "rgb222"):
+        subprocess.run([os.path.join(a.bin, "photo2raw"), "out.photo", "picture.raw", fmt], cwd=native_dir, check=True)
+        got, _ = call(driver, "toRaw", base64.b64encode(photo).decode(), fmt, "picture.raw")
+        check(got == open(os.path.join(native_dir, "picture.raw"), "rb").read(), f"toRaw {fmt}: photo2raw's bytes")
+
+    # Refusals: the converter's message and status.
+    refusals = [("8-bit", bmp(4, 4, 7, bits=8)), ("too wide", bmp(4097, 1, 8)), ("image size", bmp(5, 5, 9, img_size=7)),
+                ("not a BMP", b"GIF89a...."), ("cut short", sample[:2000]), ("empty", b"")]
+    for label, data in refusals:
+        for bits, dither in ((16, False), (6, True)):
+            status, err, _ = native(a.bin, native_dir, "input.bmp", data, bits, dither)
+            _, refusal = call(driver, "convertBmp", base64.b64encode(data).decode(), {"bits": bits, "dither": dither})
+            check(refusal is not None and status != 0 and refusal["message"] == err.strip() and refusal["status"] == status,
+                  f"refused: {label}, {bits}-bit{', dithered' if dither else ''}: '{err.strip()}', status {status}"
+                  + ("" if refusal is None else f" (page: '{refusal['message']}', {refusal['status']})"))
+
+    # A BMP through the controls; the download is the native bytes.
+    sample_copy = os.path.join(a.work, "sample.bmp")
+    shutil.copy(a.sample, sample_copy)
+    got, name = through_controls(driver, url, sample_copy, 320, 240, "pad", 16, True, downloads)
+    check(got == photo, f"the page's controls: the downloaded {name} is bmpdither16 + kestrow16's")
+    if a.screenshot:
+        driver.save_screenshot(a.screenshot)
+
+    # A JPEG stored 64 x 32 with EXIF orientation 6 (turn 90 degrees
+    # clockwise to show: the stored left column becomes the top row):
+    # red on the left, blue on the right, so shown upright it is
+    # 32 x 64, red on top, blue below. Converted at 32 x 64, stretched, the photo file's top rows
+    # (stored last) must be red and its bottom rows blue.
+    stored = Image.new("RGB", (64, 32))
+    for x in range(64):
+        for y in range(32):
+            stored.putpixel((x, y), (255, 0, 0) if x < 32 else (0, 0, 255))
+    exif = Image.Exif()
+    exif[0x0112] = 6
+    jpeg = os.path.join(a.work, "rotated.jpg")
+    stored.save(jpeg, quality=95, exif=exif.tobytes())
+    got, name = through_controls(driver, url, jpeg, 32, 64, "stretch", 16, False, downloads)
+    ok = got is not None and got[:4] == bytes([32, 0, 64, 0])
+    if ok:
+        values = struct.unpack("<%dH" % (32 * 64), got[4:])
+        top = values[(64 - 4) * 32:]      # the display's top 4 rows, stored last
+        bottom = values[:4 * 32]
+        ok = all(v >> 11 >= 28 and v & 31 <= 3 for v in top) and all(v & 31 >= 28 and v >> 11 <= 3 for v in bottom)
+    check(ok, "a JPEG with EXIF orientation 6 is converted upright (red on top, blue below, 32 x 64)")
+
+    # A transparent PNG is flattened on the background the user picks:
+    # pure red here, so every 16-bit value is 0xF800.
+    clear = os.path.join(a.work, "clear.png")
+    Image.new("RGBA", (8, 8), (0, 255, 0, 0)).save(clear)
+    driver.get(url)
+    driver.execute_script("document.getElementById('background').value = '#ff0000';")
+    got, name = through_controls(driver, None, clear, 8, 8, "stretch", 16, False, downloads)
+    check(got is not None and got[4:] == b"\x00\xf8" * 64, "a transparent PNG is flattened on the background picked")
+
+    # A picture far larger than any panel (6000 x 4000) is scaled down
+    # and converted, without the page hanging.
+    huge = os.path.join(a.work, "huge.png")
+    Image.new("RGB", (6000, 4000), (0, 0, 255)).save(huge)
+    t0 = time.monotonic()
+    got, name = through_controls(driver, url, huge, 320, 240, "pad", 6, True, downloads)
+    check(got is not None and got[:4] == bytes([64, 1, 240, 0]),
+          f"a 6000 x 4000 picture is converted at 320 x 240 ({time.monotonic() - t0:.1f} s)")
+
+    # What is not a picture gets a message on the page.
+    junk = os.path.join(a.work, "junk.png")
+    with open(junk, "wb") as f:
+        f.write(b"not a picture at all")
+    got, message = through_controls(driver, url, junk, 32, 32, "pad", 6, False, downloads)
+    check(got is None and "not a picture this browser can read" in message, f"not a picture: '{message}'")
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--web", required=True)
@@ -216,107 +337,35 @@ def main():
     os.makedirs(downloads)
     os.makedirs(native_dir)
     server = serve(a.web)
-    url = f"http://127.0.0.1:{server.server_address[1]}/index.html"
-    driver = browser(downloads)
+    global page_label
     try:
-        driver.get(url)
-        # The API against the native programs.
-        sample = open(a.sample, "rb").read()
-        cases = [("1x1", bmp(1, 1, 1)), ("3x2", bmp(3, 2, 2)), ("17x5", bmp(17, 5, 3)), ("64x64", bmp(64, 64, 4)),
-                 ("odd 201x67", bmp(201, 67, 5)), ("header 124", bmp(33, 9, 6, header=124)), ("the sample", sample)]
-        for label, data in cases:
-            for bits in (6, 16):
-                for dither in (False, True):
-                    status, err, want = native(a.bin, native_dir, "input.bmp", data, bits, dither)
-                    got, refusal = call(driver, "convertBmp", base64.b64encode(data).decode(), {"bits": bits, "dither": dither})
-                    check(status == 0 and got == want,
-                          f"convertBmp {label}, {bits}-bit{', dithered' if dither else ''}: the native programs' bytes"
-                          + ("" if refusal is None else f" ({refusal})"))
-        photo = native(a.bin, native_dir, "input.bmp", sample, 16, True)[2]
-        subprocess.run([os.path.join(a.bin, "photo2mem"), "out.photo", "picture.mem"], cwd=native_dir, check=True)
-        mem = open(os.path.join(native_dir, "picture.mem"), "rb").read().replace(b"out.photo picture.mem", b"picture.photo picture.mem")
-        got, _ = call(driver, "toMem", base64.b64encode(photo).decode())
-        check(got == mem, "toMem: photo2mem's text")
-        vh = open(os.path.join(native_dir, "picture.vh"), "rb").read().replace(b"out.photo", b"picture.photo")
-        got, _ = call(driver, "toMemHeader", base64.b64encode(photo).decode())
-        check(got == vh, "toMemHeader: photo2mem's Verilog header")
-        args = driver.execute_script(ARGUMENT_CALLS, ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"])
-        check(args["argc"] == 5 and args["back"] == ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"],
-              f"the shim's arguments read back as given: {args}")
-        check(args["past"] == 0 and args["last_nul"] == args["size"] - 1,
-              f"args_get fills exactly the size args_sizes_get gave: {args}")
-        for fmt in ("rgb565be", "xrgb8888", "rgb222"):
-            subprocess.run([os.path.join(a.bin, "photo2raw"), "out.photo", "picture.raw", fmt], cwd=native_dir, check=True)
-            got, _ = call(driver, "toRaw", base64.b64encode(photo).decode(), fmt, "picture.raw")
-            check(got == open(os.path.join(native_dir, "picture.raw"), "rb").read(), f"toRaw {fmt}: photo2raw's bytes")
-
-        # Refusals: the converter's message and status.
-        refusals = [("8-bit", bmp(4, 4, 7, bits=8)), ("too wide", bmp(4097, 1, 8)), ("image size", bmp(5, 5, 9, img_size=7)),
-                    ("not a BMP", b"GIF89a...."), ("cut short", sample[:2000]), ("empty", b"")]
-        for label, data in refusals:
-            for bits, dither in ((16, False), (6, True)):
-                status, err, _ = native(a.bin, native_dir, "input.bmp", data, bits, dither)
-                _, refusal = call(driver, "convertBmp", base64.b64encode(data).decode(), {"bits": bits, "dither": dither})
-                check(refusal is not None and status != 0 and refusal["message"] == err.strip() and refusal["status"] == status,
-                      f"refused: {label}, {bits}-bit{', dithered' if dither else ''}: '{err.strip()}', status {status}"
-                      + ("" if refusal is None else f" (page: '{refusal['message']}', {refusal['status']})"))
-
-        # A BMP through the controls; the download is the native bytes.
-        sample_copy = os.path.join(a.work, "sample.bmp")
-        shutil.copy(a.sample, sample_copy)
-        got, name = through_controls(driver, url, sample_copy, 320, 240, "pad", 16, True, downloads)
-        check(got == photo, f"the page's controls: the downloaded {name} is bmpdither16 + kestrow16's")
-        if a.screenshot:
-            driver.save_screenshot(a.screenshot)
-
-        # A JPEG stored 64 x 32 with EXIF orientation 6 (turn 90 degrees
-        # clockwise to show: the stored left column becomes the top row):
-        # red on the left, blue on the right, so shown upright it is
-        # 32 x 64, red on top, blue below. Converted at 32 x 64, stretched, the photo file's top rows
-        # (stored last) must be red and its bottom rows blue.
-        stored = Image.new("RGB", (64, 32))
-        for x in range(64):
-            for y in range(32):
-                stored.putpixel((x, y), (255, 0, 0) if x < 32 else (0, 0, 255))
-        exif = Image.Exif()
-        exif[0x0112] = 6
-        jpeg = os.path.join(a.work, "rotated.jpg")
-        stored.save(jpeg, quality=95, exif=exif.tobytes())
-        got, name = through_controls(driver, url, jpeg, 32, 64, "stretch", 16, False, downloads)
-        ok = got is not None and got[:4] == bytes([32, 0, 64, 0])
-        if ok:
-            values = struct.unpack("<%dH" % (32 * 64), got[4:])
-            top = values[(64 - 4) * 32:]      # the display's top 4 rows, stored last
-            bottom = values[:4 * 32]
-            ok = all(v >> 11 >= 28 and v & 31 <= 3 for v in top) and all(v & 31 >= 28 and v >> 11 <= 3 for v in bottom)
-        check(ok, "a JPEG with EXIF orientation 6 is converted upright (red on top, blue below, 32 x 64)")
-
-        # A transparent PNG is flattened on the background the user picks:
-        # pure red here, so every 16-bit value is 0xF800.
-        clear = os.path.join(a.work, "clear.png")
-        Image.new("RGBA", (8, 8), (0, 255, 0, 0)).save(clear)
-        driver.get(url)
-        driver.execute_script("document.getElementById('background').value = '#ff0000';")
-        got, name = through_controls(driver, None, clear, 8, 8, "stretch", 16, False, downloads)
-        check(got is not None and got[4:] == b"\x00\xf8" * 64, "a transparent PNG is flattened on the background picked")
-
-        # A picture far larger than any panel (6000 x 4000) is scaled down
-        # and converted, without the page hanging.
-        huge = os.path.join(a.work, "huge.png")
-        Image.new("RGB", (6000, 4000), (0, 0, 255)).save(huge)
-        t0 = time.monotonic()
-        got, name = through_controls(driver, url, huge, 320, 240, "pad", 6, True, downloads)
-        check(got is not None and got[:4] == bytes([64, 1, 240, 0]),
-              f"a 6000 x 4000 picture is converted at 320 x 240 ({time.monotonic() - t0:.1f} s)")
-
-        # What is not a picture gets a message on the page.
-        junk = os.path.join(a.work, "junk.png")
-        with open(junk, "wb") as f:
-            f.write(b"not a picture at all")
-        got, message = through_controls(driver, url, junk, 32, 32, "pad", 6, False, downloads)
-        check(got is None and "not a picture this browser can read" in message, f"not a picture: '{message}'")
+        # The page served over HTTP, then as its single file from file://.
+        page_label = "served: "
+        driver = browser(downloads)
+        try:
+            page_checks(driver, f"http://127.0.0.1:{server.server_address[1]}/index.html", a, native_dir, downloads)
+        finally:
+            driver.quit()
+        single = os.path.join(a.web, "kestrow.html")
+        page_label = "kestrow.html from file://: "
+        size = os.path.getsize(single)
+        check(size <= 300 * 1024, f"the single file is {size} bytes, at most 300 KB")
+        driver = browser(downloads)
+        try:
+            driver.get_log("performance")  # what the browser did before the page
+            page_checks(driver, "file://" + single, a, native_dir, downloads)
+            # No request that could leave the machine, while the page loads
+            # or after: none in Chromium's performance log but for the file
+            # itself, the page's own blob: and data: URLs, and the
+            # browser's internal chrome:// pages (its new-tab page).
+            requests = [m for m in (json.loads(e["message"])["message"] for e in driver.get_log("performance"))
+                        if m["method"] == "Network.requestWillBeSent"]
+            away = [r["params"]["request"]["url"] for r in requests
+                    if not r["params"]["request"]["url"].startswith(("file://", "blob:", "data:", "chrome://"))]
+            check(requests != [] and away == [], f"no network request ({len(requests)} requests, away: {away[:3]})")
+        finally:
+            driver.quit()
     finally:
-        driver.quit()
         server.shutdown()
     print(f"{len(failures)} failed" if failures else "all passed")
     return 1 if failures else 0
