@@ -25,6 +25,10 @@ packages=(
   wasi-libc lld-14 libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32  # the web page
   chromium chromium-driver python3-selenium                                     # the web page in a browser
 )
+# Node 18 or later with npm, for the npm package's test: the machine's own
+# where it has one (Node is often installed by other means), else Debian's.
+command -v node > /dev/null 2>&1 || packages+=(nodejs)
+command -v npm > /dev/null 2>&1 || packages+=(npm)
 # The other machines' C libraries, as dpkg knows them, so dpkg-shlibdeps can
 # write each cross-built package's Depends.
 foreign=(arm64 armhf s390x)

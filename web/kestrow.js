@@ -316,7 +316,7 @@ async function load() {
   return api;
 }
 
-if (typeof document === "undefined") {
+if (typeof document === "undefined" && typeof importScripts === "function") {
   // In the worker: the programs arrive compiled, then calls.
   let api = null;
   self.onmessage = (e) => {
@@ -331,9 +331,12 @@ if (typeof document === "undefined") {
       self.postMessage({ id, message: err.message, status: err.status });
     }
   };
-} else {
+} else if (typeof window !== "undefined") {
   window.kestrowReady = load();
 }
+
+// In Node (the npm package's module): the API over programs compiled there.
+if (typeof module === "object" && module.exports) module.exports = { makeApi, runProgram, PROGRAMS };
 
 // ---- The page ------------------------------------------------------------
 

@@ -1,0 +1,80 @@
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
+# The npm package of the programs, installed from its tarball into a fresh
+# prefix (npm install, offline: it has no dependencies), then every program
+# run through its installed command and natively, each in a folder of its
+# own with the same inputs and the same command line: the same output
+# files, standard output, standard error and exit status, conversions and
+# refusals alike. Also the package as a module, against kestrow16. Expects
+# NPM, NODE, TGZ, BIN_DIR (the native programs), SAMPLE and WORK.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/prefix)
+execute_process(COMMAND ${NPM} install --prefix ${WORK}/prefix --no-audit --no-fund --offline ${TGZ}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "npm install ${TGZ} failed:\n${out}")
+endif()
+set(installed ${WORK}/prefix/node_modules/.bin)
+
+# Inputs, made by the native programs: the sample, a photo file of each
+# width, a BMP cut short, a file that is no BMP.
+file(MAKE_DIRECTORY ${WORK}/inputs)
+configure_file(${SAMPLE} ${WORK}/inputs/in.bmp COPYONLY)
+execute_process(COMMAND ${BIN_DIR}/kestrow16 ${WORK}/inputs/in.bmp ${WORK}/inputs/in16.photo)
+execute_process(COMMAND ${BIN_DIR}/kestrow ${WORK}/inputs/in.bmp ${WORK}/inputs/in6.photo)
+execute_process(COMMAND head -c 2000 ${SAMPLE} OUTPUT_FILE ${WORK}/inputs/short.bmp)
+file(WRITE ${WORK}/inputs/note.bmp "not a picture\n")
+
+set(cases
+  "kestrow|in.bmp|out.photo" "kestrow16|in.bmp|out.photo" "bmpdither|in.bmp|out.bmp" "bmpdither16|in.bmp|out.bmp"
+  "photo2bmp|in16.photo|out.bmp" "photo2bmp|in6.photo|out.bmp" "photo2mem|in6.photo|out.mem"
+  "photo2mem|in16.photo|out.coe" "photo2raw|in16.photo|out.h|rgb565" "photo2raw|in6.photo|out.raw|rgb565be"
+  "kestrow16|short.bmp|out.photo" "kestrow|note.bmp|out.photo" "bmpdither|missing.bmp|out.bmp"
+  "photo2bmp|in.bmp|out.bmp" "photo2raw|in16.photo|out.raw|rgb555" "kestrow16" "photo2mem|in16.photo")
+set(n 0)
+foreach(case IN LISTS cases)
+  string(REPLACE "|" ";" words "${case}")
+  list(POP_FRONT words program)
+  math(EXPR n "${n} + 1")
+  foreach(side IN ITEMS native node)
+    set(dir ${WORK}/${n}-${side})
+    file(COPY ${WORK}/inputs/ DESTINATION ${dir})
+    if(side STREQUAL "native")
+      # By name on the PATH, so that argv[0] and the usage lines match.
+      set(cmd ${CMAKE_COMMAND} -E env PATH=${BIN_DIR}:$ENV{PATH} ${program})
+    else()
+      set(cmd ${installed}/${program})
+    endif()
+    execute_process(COMMAND ${cmd} ${words} WORKING_DIRECTORY ${dir}
+                    RESULT_VARIABLE status_${side} OUTPUT_VARIABLE out_${side} ERROR_VARIABLE err_${side})
+  endforeach()
+  if(NOT status_native STREQUAL status_node OR NOT out_native STREQUAL out_node OR NOT err_native STREQUAL err_node)
+    message(FATAL_ERROR "${case}: natively status ${status_native}, '${out_native}${err_native}'; "
+                        "under Node status ${status_node}, '${out_node}${err_node}'")
+  endif()
+  file(GLOB outputs RELATIVE ${WORK}/${n}-native ${WORK}/${n}-native/out*)
+  file(GLOB node_outputs RELATIVE ${WORK}/${n}-node ${WORK}/${n}-node/out*)
+  if(NOT outputs STREQUAL node_outputs)
+    message(FATAL_ERROR "${case}: natively wrote ${outputs}, under Node ${node_outputs}")
+  endif()
+  foreach(f IN LISTS outputs)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${n}-native/${f} ${WORK}/${n}-node/${f}
+                    RESULT_VARIABLE differ)
+    if(differ)
+      message(FATAL_ERROR "${case}: ${f} differs")
+    endif()
+  endforeach()
+  message(STATUS "${case}: status ${status_native}, the same bytes, messages and status")
+endforeach()
+
+# The module: the page's API, in Node.
+execute_process(COMMAND ${NODE} -e "
+  const fs = require('fs');
+  require('${WORK}/prefix/node_modules/kestrow')().then((k) => {
+    const photo = k.convertBmp(new Uint8Array(fs.readFileSync('${SAMPLE}')), { bits: 16 });
+    process.exit(Buffer.compare(Buffer.from(photo), fs.readFileSync('${WORK}/inputs/in16.photo')) === 0 ? 0 : 1);
+  });" RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the package as a module does not give kestrow16's bytes:\n${err}")
+endif()
+message(STATUS "as a module: kestrow16's bytes")

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
+// Runs one of the programs, built as WebAssembly for WASI, under Node's own
+// WASI over real files: the same arguments, output bytes, messages and exit
+// status as the program on Linux. WASI has no current folder: the guest's
+// "/" is the current folder, so relative names work as they do on Linux,
+// and the folder of each absolute name is opened under its own name too.
+"use strict";
+const fs = require("node:fs");
+const path = require("node:path");
+
+// Node calls WASI experimental on standard error; the programs' standard
+// error must hold their own messages alone.
+process.removeAllListeners("warning");
+const { WASI } = require("node:wasi");
+
+// The nearest folder that exists, at or above `dir`.
+function existing(dir) {
+  while (!fs.existsSync(dir) && path.dirname(dir) !== dir) dir = path.dirname(dir);
+  return dir;
+}
+
+module.exports = function run(program) {
+  let args = process.argv.slice(2);
+  // Windows: folders separated by "/" as in WASI (a drive letter is not
+  // understood: give names relative to the current folder).
+  if (process.platform === "win32") args = args.map((a) => a.replace(/\\/g, "/"));
+  const preopens = { "/": process.cwd() };
+  for (const a of args)
+    if (a.startsWith("/") && a.length > 1) {
+      const dir = existing(path.posix.dirname(a));
+      if (dir !== "/") preopens[dir] = dir;
+    }
+  const wasi = new WASI({ version: "preview1", args: [program, ...args], env: {}, preopens, returnOnExit: true });
+  const module = new WebAssembly.Module(fs.readFileSync(path.join(__dirname, "wasm", program + ".wasm")));
+  const instance = new WebAssembly.Instance(module, wasi.getImportObject());
+  process.exitCode = wasi.start(instance);
+};
