@@ -25,13 +25,8 @@ __attribute__((target("ssse3"))) void photo_row_encode_ssse3(const uint8_t *bgr,
     uint32_t x = 0;
     // Reads exactly the 48 bytes of 16 pixels: never past the row.
     for (; x + 16 <= width; x += 16, bgr += 48, out += 16) {
-        const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr));
-        const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 16));
-        const __m128i s2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 32));
-        const __m128i b = gather_channel(0, s0, s1, s2);
-        const __m128i g = gather_channel(1, s0, s1, s2);
-        const __m128i r = gather_channel(2, s0, s1, s2);
-        __m128i v = _mm_or_si128(_mm_or_si128(srl8(r, 2, 0x30), srl8(g, 4, 0x0C)), srl8(b, 6, 0x03));
+        const channels16 c = load16(bgr);
+        __m128i v = _mm_or_si128(_mm_or_si128(srl8(c.r, 2, 0x30), srl8(c.g, 4, 0x0C)), srl8(c.b, 6, 0x03));
         const __m128i yellow = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x3C));
         v = _mm_add_epi8(v, _mm_and_si128(yellow, _mm_set1_epi8(0x04)));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);

@@ -27,15 +27,10 @@ __attribute__((target("ssse3"))) void photo_row_encode_ssse3(const uint8_t *bgr,
     uint32_t x = 0;
     // Reads exactly the 48 bytes of 16 pixels: never past the row.
     for (; x + 16 <= width; x += 16, bgr += 48, out += 32) {
-        const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr));
-        const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 16));
-        const __m128i s2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 32));
-        const __m128i b = gather_channel(0, s0, s1, s2);
-        const __m128i g = gather_channel(1, s0, s1, s2);
-        const __m128i r = gather_channel(2, s0, s1, s2);
-        const __m128i lo = _mm_or_si128(sll8(g, 3, 0xE0), srl8(b, 3, 0x1F));
-        const __m128i hi = _mm_or_si128(_mm_and_si128(r, _mm_set1_epi8(static_cast<char>(0xF8))),
-                                        srl8(g, 5, 0x07));
+        const channels16 c = load16(bgr);
+        const __m128i lo = _mm_or_si128(sll8(c.g, 3, 0xE0), srl8(c.b, 3, 0x1F));
+        const __m128i hi = _mm_or_si128(_mm_and_si128(c.r, _mm_set1_epi8(static_cast<char>(0xF8))),
+                                        srl8(c.g, 5, 0x07));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(lo, hi));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16), _mm_unpackhi_epi8(lo, hi));
     }

@@ -54,6 +54,20 @@ __attribute__((target("ssse3"))) inline __m128i sll8(__m128i v, int n, int keep)
     return _mm_and_si128(_mm_slli_epi16(v, n), _mm_set1_epi8(static_cast<char>(keep)));
 }
 
+// The blue, green and red bytes of 16 stored pixels (exactly their 48
+// bytes, never past them), each channel in a register of its own.
+struct channels16 {
+    __m128i b, g, r;
+};
+
+__attribute__((target("ssse3"))) inline channels16 load16(const uint8_t *bgr)
+{
+    const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr));
+    const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 16));
+    const __m128i s2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgr + 32));
+    return {gather_channel(0, s0, s1, s2), gather_channel(1, s0, s1, s2), gather_channel(2, s0, s1, s2)};
+}
+
 } // namespace photo_row_ssse3
 
 #endif

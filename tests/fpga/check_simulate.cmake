@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 kestrow developers
-# Runs the README's own-picture command on a photo file: it must write a
+# Runs the docs' own-picture command on a photo file: it must write a
 # 640 x 480 frame, and the picture the design showed must be photo2bmp's.
 # Expects BUILD_DIR, SOURCE_DIR, PHOTO, EXPECTED and WORK.
 file(REMOVE_RECURSE ${WORK})

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 kestrow developers
-# Runs the README's batch recipe from a folder of JPEGs and PNGs, word for
+# Runs the docs' batch recipe from a folder of JPEGs and PNGs, word for
 # word, with the built programs first on the PATH: every good picture must
 # give a 320 x 240 photo file of display values, a broken one must be named
 # and leave no photo file, the batch must exit 1, and no temporary file may
@@ -11,7 +11,7 @@ file(MAKE_DIRECTORY ${WORK}/pictures/sub)
 
 file(READ ${DOC} readme)
 if(NOT readme MATCHES "<!-- batch recipe:[^\n]*-->\n((    [^\n]*\n)+)")
-  message(FATAL_ERROR "the README's batch recipe was not found")
+  message(FATAL_ERROR "the docs' batch recipe was not found")
 endif()
 string(REGEX REPLACE "(^|\n)    " "\\1" recipe "${CMAKE_MATCH_1}")
 file(WRITE ${WORK}/batch.sh "${recipe}")

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 kestrow developers
-# Runs the README's two ways of preparing a BMP with one tool, word for word
-# as the README's table has them (at 64 x 40 in place of 320 x 240), on two
+# Runs the docs' two ways of preparing a BMP with one tool, word for word
+# as the docs' table has them (at 64 x 40 in place of 320 x 240), on two
 # inputs: a picture with an alpha channel, and a JPEG stored sideways with
 # EXIF orientation 6. Each result must be exactly 64 x 40 and go the rest of
 # the road (bmpdither, both converters, photo2bmp); the JPEG must come out
@@ -17,7 +17,7 @@ function(run_ours)
   run(${launch} ${ARGN})
 endfunction()
 
-# The README's row for the tool: | Name | `fit and pad` | `fill and crop` |
+# The docs' row for the tool: | Name | `fit and pad` | `fill and crop` |
 # (Pillow's second cell says which call to swap.) Read as one string, as a
 # list would split the Python line at its semicolons.
 file(READ ${DOC} readme)
@@ -26,14 +26,14 @@ list(FIND names ${WAY} at)
 math(EXPR at "${at} + 1")
 list(GET names ${at} name)
 if(NOT readme MATCHES "\n\\| ${name} \\| `([^`]+)` \\| ([^\n]+) \\|\n")
-  message(FATAL_ERROR "no row for ${name} in the README's table of ways to a BMP")
+  message(FATAL_ERROR "no row for ${name} in the docs' table of ways to a BMP")
 endif()
 set(fit "${CMAKE_MATCH_1}")
 set(fill_cell "${CMAKE_MATCH_2}")
 if(WAY STREQUAL "pillow")
   string(REPLACE "ImageOps.pad(im, (320, 240), color='black')" "ImageOps.fit(im, (320, 240))" fill "${fit}")
   if(fill STREQUAL fit OR NOT fill_cell MATCHES "ImageOps.fit\\(im, \\(320, 240\\)\\)")
-    message(FATAL_ERROR "the README's Pillow row no longer matches this test")
+    message(FATAL_ERROR "the docs' Pillow row no longer matches this test")
   endif()
 elseif(fill_cell MATCHES "^`([^`]+)`$")
   set(fill "${CMAKE_MATCH_1}")
