@@ -4,7 +4,18 @@
 # GoogleTest, the emulator a cross build's programs start through, and
 # kestrow_tool_test for a test that needs a tool.
 
-if(CMAKE_CROSSCOMPILING)
+if(KESTROW_WASI)
+  # GoogleTest from Debian's sources for WASI: one thread, no exceptions,
+  # no death tests or stream redirection, which WASI cannot give it.
+  set(gtest_src /usr/src/googletest/googletest)
+  add_library(gtest_wasi STATIC ${gtest_src}/src/gtest-all.cc ${gtest_src}/src/gtest_main.cc)
+  target_include_directories(gtest_wasi SYSTEM PUBLIC ${gtest_src}/include PRIVATE ${gtest_src})
+  target_compile_definitions(gtest_wasi PUBLIC GTEST_HAS_PTHREAD=0 GTEST_HAS_EXCEPTIONS=0
+                             GTEST_HAS_STREAM_REDIRECTION=0 GTEST_HAS_POSIX_RE=0 GTEST_HAS_DEATH_TEST=0)
+  target_compile_options(gtest_wasi PRIVATE -w -fno-exceptions)
+  add_library(GTest::gtest_main ALIAS gtest_wasi)
+  return()
+elseif(CMAKE_CROSSCOMPILING)
   # Debian's libgtest-dev holds libraries for this machine only, and its
   # sources: those are built here for the target.
   set(KESTROW_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources, for a cross build")

@@ -5,13 +5,25 @@
 # base64-encoded (coreutils' base64) in window.KESTROW_WASM, which
 # kestrow.js unpacks with DecompressionStream. It works opened from a
 # file:// URL, offline, or from any static host. Expects PAGE (index.html),
-# SCRIPT (kestrow.js), WASM_DIR, PROGRAMS (joined by '|'), GZIP, BASE64,
-# WORK and OUT.
+# SCRIPT (kestrow.js), WASM_DIR, PROGRAMS (joined by '|'), SIMD_DIR and
+# SIMD_PROGRAMS (the dithers built with SIMD, <name>.simd.wasm), GZIP,
+# BASE64, WORK and OUT.
 string(REPLACE "|" ";" programs "${PROGRAMS}")
+string(REPLACE "|" ";" simd_programs "${SIMD_PROGRAMS}")
 file(MAKE_DIRECTORY ${WORK})
-set(entries "")
+set(sources "")
 foreach(p IN LISTS programs)
-  execute_process(COMMAND ${GZIP} -9n -c ${WASM_DIR}/${p}.wasm OUTPUT_FILE ${WORK}/${p}.wasm.gz RESULT_VARIABLE rc)
+  list(APPEND sources "${p}=${WASM_DIR}/${p}.wasm")
+endforeach()
+foreach(p IN LISTS simd_programs)
+  list(APPEND sources "${p}.simd=${SIMD_DIR}/${p}.simd.wasm")
+endforeach()
+set(entries "")
+foreach(source IN LISTS sources)
+  string(REPLACE "=" ";" pair "${source}")
+  list(GET pair 0 p)
+  list(GET pair 1 wasm)
+  execute_process(COMMAND ${GZIP} -9n -c ${wasm} OUTPUT_FILE ${WORK}/${p}.wasm.gz RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "gzip ${p}.wasm failed")
   endif()

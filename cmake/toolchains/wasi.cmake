@@ -15,6 +15,13 @@ set(CMAKE_AR /usr/lib/llvm-14/bin/llvm-ar)
 set(CMAKE_RANLIB /usr/lib/llvm-14/bin/llvm-ranlib)
 set(CMAKE_C_FLAGS_INIT "-flto")
 set(CMAKE_CXX_FLAGS_INIT "-flto")
+# -DKESTROW_WASM_SIMD=ON: WebAssembly SIMD (Node 16.4, Chromium 91 and
+# later), which the dither's vector scan uses; the page picks this build's
+# dither where the browser has it.
+if(KESTROW_WASM_SIMD)
+  string(APPEND CMAKE_C_FLAGS_INIT " -msimd128")
+  string(APPEND CMAKE_CXX_FLAGS_INIT " -msimd128")
+endif()
 set(CMAKE_C_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
 set(CMAKE_CXX_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
 # The programs keep row buffers of up to a few hundred KiB on the stack, as

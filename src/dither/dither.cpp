@@ -330,9 +330,12 @@ rows_fn rows_for(dither_scan_t scan)
         return rows_sse2;
     if (scan == dither_avx2)
         return rows_avx2;
-#else
-    (void)scan;
 #endif
+#ifdef KESTROW_DITHER_WASM_SIMD
+    if (scan == dither_wasm_simd)
+        return rows_wasm_simd;
+#endif
+    (void)scan;
     return rows_portable;
 }
 
@@ -384,6 +387,10 @@ bool dither_scan_available(dither_scan_t scan)
     case dither_avx2:
         return avx2_supported();
 #endif
+#ifdef KESTROW_DITHER_WASM_SIMD
+    case dither_wasm_simd:
+        return true;
+#endif
     default:
         return false;
     }
@@ -428,8 +435,9 @@ void dither_image_using(dither_t *d, uint8_t *img, size_t row_width, uint32_t he
 
 void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
 {
-    const dither_scan_t fastest = dither_scan_available(dither_avx2)   ? dither_avx2
-                                  : dither_scan_available(dither_sse2) ? dither_sse2
-                                                                       : dither_portable;
+    const dither_scan_t fastest = dither_scan_available(dither_avx2)        ? dither_avx2
+                                  : dither_scan_available(dither_sse2)      ? dither_sse2
+                                  : dither_scan_available(dither_wasm_simd) ? dither_wasm_simd
+                                                                            : dither_portable;
     dither_image_using(d, img, row_width, height, fastest);
 }

@@ -109,7 +109,7 @@ void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height);
 
 // The ways of running the scan. Each writes the same bytes; the vector ones
 // are only faster, and the tests hold them to the portable one.
-enum dither_scan_t { dither_portable, dither_sse2, dither_avx2 };
+enum dither_scan_t { dither_portable, dither_sse2, dither_avx2, dither_wasm_simd };
 
 // Whether this build, on this machine, can run `scan`.
 bool dither_scan_available(dither_scan_t scan);

@@ -55,6 +55,11 @@ void rows_avx2(const dither_t *d, dither_band_t *const bands[2], uint8_t *const 
                uint32_t t);
 bool avx2_supported();
 #endif
+#if defined(__wasm_simd128__)
+#define KESTROW_DITHER_WASM_SIMD 1
+void rows_wasm_simd(const dither_t *d, dither_band_t *const bands[2], uint8_t *const rows[2], int count,
+                    uint32_t t);
+#endif
 
 } // namespace dither_scan
 

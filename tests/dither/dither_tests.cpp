@@ -151,7 +151,8 @@ TEST_P(DitherLevels, EveryVectorScanWritesWhatThePortableOneWrites)
     // compared, and the error each band is left with, so a slip in either
     // band's last row shows too. The fill after each row must stay as it
     // was.
-    const std::pair<dither_scan_t, const char *> scans[] = {{dither_sse2, "SSE2"}, {dither_avx2, "AVX2"}};
+    const std::pair<dither_scan_t, const char *> scans[] = {
+        {dither_sse2, "SSE2"}, {dither_avx2, "AVX2"}, {dither_wasm_simd, "WebAssembly SIMD"}};
     int tried = 0;
     for (const auto &[scan, scan_name] : scans) {
         if (!dither_scan_available(scan))

@@ -233,6 +233,21 @@ def page_checks(driver, url, a, native_dir, downloads):
                 check(status == 0 and got == want,
                       f"convertBmp {label}, {bits}-bit{', dithered' if dither else ''}: the native programs' bytes"
                       + ("" if refusal is None else f" ({refusal})"))
+    # The dithers with WebAssembly SIMD where the browser has it (Chromium
+    # does), and without it on request: the same bytes either way.
+    simd = driver.execute_async_script("const done = arguments[arguments.length - 1];"
+                                       "window.kestrowReady.then((api) => done(api.simd));")
+    check(simd is True, "the dithers built with WebAssembly SIMD are used")
+    driver.get(url + "?nosimd")
+    simd = driver.execute_async_script("const done = arguments[arguments.length - 1];"
+                                       "window.kestrowReady.then((api) => done(api.simd));")
+    check(simd is False, "?nosimd: the dithers built without SIMD")
+    for label, data in (("odd 201x67", bmp(201, 67, 5)), ("the sample", sample)):
+        for bits in (6, 16):
+            status, err, want = native(a.bin, native_dir, "input.bmp", data, bits, True)
+            got, refusal = call(driver, "convertBmp", base64.b64encode(data).decode(), {"bits": bits, "dither": True})
+            check(got == want, f"without SIMD: convertBmp {label}, {bits}-bit, dithered: the native programs' bytes")
+    driver.get(url)
     photo = native(a.bin, native_dir, "input.bmp", sample, 16, True)[2]
     # The page's own controls convert in a Web Worker: the same bytes there.
     got, refusal = call(driver, "worker", base64.b64encode(sample).decode(), {"bits": 16, "dither": True})
