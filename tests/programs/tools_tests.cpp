@@ -862,9 +862,12 @@ TEST(Fbview, DrawsInTheMiddleAndReportsAReadThatFailsWhileDrawing)
     const run_result drawn = run_program(FBVIEW_BIN, {FBVIEW_BIN, in, device}, with_screen("draw"));
     ASSERT_EQ(drawn.status, 0) << drawn.err;
     const bytes screen = read_file(device);
+    // A 32-bit pixel in the machine's own byte order, red at bit 16, green
+    // at 8, blue at 0, as the fake screen says: blue, green, red.
     const auto pixel = [&](unsigned x, unsigned y) {
-        const size_t at = 16 * size_t{y} + 4 * size_t{x};
-        return bytes(screen.begin() + static_cast<long>(at), screen.begin() + static_cast<long>(at) + 3);
+        uint32_t v = 0;
+        memcpy(&v, screen.data() + 16 * size_t{y} + 4 * size_t{x}, 4);
+        return bytes{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)};
     };
     const bytes black = {0, 0, 0}, red = {0, 0, 255}, white = {255, 255, 255}, blue = {255, 0, 0};
     EXPECT_EQ(pixel(1, 1), blue);
