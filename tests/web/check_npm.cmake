@@ -6,7 +6,8 @@
 # own with the same inputs and the same command line: the same output
 # files, standard output, standard error and exit status, conversions and
 # refusals alike. Also the package as a module, against kestrow16. Expects
-# NPM, NODE, TGZ, BIN_DIR (the native programs), SAMPLE and WORK.
+# NPM, NODE, TGZ, BIN_DIR (the native programs), SAMPLE, REGRESSIONS (the
+# fuzzers') and WORK.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/prefix)
 execute_process(COMMAND ${NPM} install --prefix ${WORK}/prefix --no-audit --no-fund --offline ${TGZ}
@@ -24,13 +25,17 @@ execute_process(COMMAND ${BIN_DIR}/kestrow16 ${WORK}/inputs/in.bmp ${WORK}/input
 execute_process(COMMAND ${BIN_DIR}/kestrow ${WORK}/inputs/in.bmp ${WORK}/inputs/in6.photo)
 execute_process(COMMAND head -c 2000 ${SAMPLE} OUTPUT_FILE ${WORK}/inputs/short.bmp)
 file(WRITE ${WORK}/inputs/note.bmp "not a picture\n")
+# The largest header with no pixels: the program allocates 48 MiB before
+# the read fails, which once crashed Node's WASI (see web/npm/run.js).
+configure_file(${REGRESSIONS}/largest-header-no-pixels ${WORK}/inputs/largest.bmp COPYONLY)
 
 set(cases
   "kestrow|in.bmp|out.photo" "kestrow16|in.bmp|out.photo" "bmpdither|in.bmp|out.bmp" "bmpdither16|in.bmp|out.bmp"
   "photo2bmp|in16.photo|out.bmp" "photo2bmp|in6.photo|out.bmp" "photo2mem|in6.photo|out.mem"
   "photo2mem|in16.photo|out.coe" "photo2raw|in16.photo|out.h|rgb565" "photo2raw|in6.photo|out.raw|rgb565be"
   "kestrow16|short.bmp|out.photo" "kestrow|note.bmp|out.photo" "bmpdither|missing.bmp|out.bmp"
-  "photo2bmp|in.bmp|out.bmp" "photo2raw|in16.photo|out.raw|rgb555" "kestrow16" "photo2mem|in16.photo")
+  "photo2bmp|in.bmp|out.bmp" "photo2raw|in16.photo|out.raw|rgb555" "kestrow16" "photo2mem|in16.photo"
+  "kestrow16|largest.bmp|out.photo")
 set(n 0)
 foreach(case IN LISTS cases)
   string(REPLACE "|" ";" words "${case}")

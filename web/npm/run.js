@@ -12,6 +12,11 @@ const path = require("node:path");
 // Node calls WASI experimental on standard error; the programs' standard
 // error must hold their own messages alone.
 process.removeAllListeners("warning");
+// Node 20's WASI calls, taken by V8's fast path, may start a garbage
+// collection from inside that path once a program holds tens of MiB (a
+// 4096 x 4096 picture), and the process aborts or crashes; the ordinary
+// call path has no such trouble.
+require("node:v8").setFlagsFromString("--no-turbo-fast-api-calls");
 const { WASI } = require("node:wasi");
 
 // The nearest folder that exists, at or above `dir`.
