@@ -33,6 +33,12 @@ inline uint8_t min3(uint8_t a, uint8_t b, uint8_t c)
     return ab < c ? ab : c;
 }
 
+// How far a pixel's bytes spread apart: what blue and red lean on green by.
+inline uint8_t spread_of(const uint8_t *px)
+{
+    return static_cast<uint8_t>(max3(px[0], px[1], px[2]) - min3(px[0], px[1], px[2]));
+}
+
 inline void rows_swap(dither_band_t *band)
 {
     int32_t *const done = band->err_this;

@@ -59,11 +59,6 @@ inline v128 rises(const fields128 &f, v128 above1, v128 above2)
     return wasm_i32x4_add(wasm_v128_and(f.rise1, above1), wasm_v128_and(f.rise2, above2));
 }
 
-inline uint8_t spread_of(const uint8_t *px)
-{
-    return static_cast<uint8_t>(max3(px[0], px[1], px[2]) - min3(px[0], px[1], px[2]));
-}
-
 template <int step>
 inline void pixel_simd(const dither_t *d, chain128 *c, uint8_t *px, const int32_t *err_this, int32_t *err_next)
 {

@@ -76,11 +76,6 @@ inline v128 rises(const fields128 &f, v128 above1, v128 above2)
     return _mm_add_epi32(_mm_and_si128(f.rise1, above1), _mm_and_si128(f.rise2, above2));
 }
 
-inline uint8_t spread_of(const uint8_t *px)
-{
-    return static_cast<uint8_t>(max3(px[0], px[1], px[2]) - min3(px[0], px[1], px[2]));
-}
-
 // One pixel of one band: `px` its three bytes (replaced by the levels
 // shown), `err_this` and `err_next` the band's error rows at its slot.
 template <int step>
