@@ -30,6 +30,20 @@ foreach(page IN LISTS KESTROW_MAN_PAGES)
 endforeach()
 kestrow_gzip(${PROJECT_SOURCE_DIR}/packaging/changelog changelog)
 add_custom_target(compressed_docs ALL DEPENDS ${kestrow_gz_files})
+if(TARGET demo)
+  add_dependencies(demo compressed_docs)
+endif()
+
+# What the install copies from the build, for the check the top
+# CMakeLists.txt runs before anything is copied: an install of a build
+# that is not complete stops whole, rather than leaving the reader's files
+# without the programs.
+set(built ${kestrow_gz_files})
+foreach(program IN LISTS KESTROW_PROGRAMS ITEMS fbview)
+  list(APPEND built $<TARGET_FILE:${program}>)
+endforeach()
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/install_needs.cmake
+     CONTENT "set(KESTROW_INSTALL_NEEDS \"${built}\")\n")
 
 set(man1 ${CMAKE_INSTALL_MANDIR}/man1)
 foreach(page IN LISTS KESTROW_MAN_PAGES)

@@ -1,44 +1,85 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 kestrow developers
-# Installs, from Debian's archive, everything the tests use, and Debian's
-# kernel for the framebuffer test. The one list of what the tests need:
-# .ci/run calls this too. Run as root on Debian 12 (bookworm); installs only
-# what is missing, so it is quick the second time.
+# Installs, from Debian's archive, everything the build and the tests use,
+# and Debian's kernel for the framebuffer test. The one list of what they
+# need: .ci/run calls this, and the test tools_come_from_the_install_script
+# holds every tool the build finds to a package named here (or one these
+# depend on). Run as root on Debian 12 (bookworm); installs only what is
+# missing, so it is quick the second time.
+#
+#   install-tools.sh             every part: what the README's test command needs
+#   install-tools.sh PART...     only those parts (see the list below), for
+#                                work on one part; the tests of the others
+#                                report themselves skipped
+#   install-tools.sh --list [PART...]   print the packages, install nothing
 set -euo pipefail
 
-# Everything the test command uses. Asked of dpkg rather than the PATH: a
-# stand-in of the same name on the PATH (a wrapper script, say) must not
-# keep the real package out.
-packages=(
-  cmake g++ binutils libgtest-dev libbenchmark-dev           # build, tests, benchmarks
-  clang libclang-rt-14-dev valgrind                          # sanitizers, fuzzers, valgrind runs
-  groff-base mandoc dpkg-dev lintian                         # man pages and the .deb
-  imagemagick ffmpeg python3 python3-pil                     # the documented ways to a BMP
-  g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-arm-linux-gnueabi g++-s390x-linux-gnu qemu-user  # other machines
-  gcc-arm-none-eabi picolibc-arm-none-eabi qemu-system-arm xxd pkgconf          # the reader on bare metal, installed
-  verilator iverilog yosys srecord ghdl                                         # the FPGA design and its memory formats
-  nextpnr-ice40 fpga-icestorm                                                   # the FPGA board bitstreams
-  gcc-avr avr-libc simavr libsimavr-dev arduino-core-avr                        # the reader on an 8-bit AVR, the Arduino library on a simulated Uno
-  gcc-riscv64-unknown-elf picolibc-riscv64-unknown-elf qemu-system-misc         # the reader on rv32
-  qemu-system-x86 busybox-static cpio                                           # fbview on a kernel's framebuffer
-  wasi-libc lld-14 libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32  # the web page
-  chromium chromium-driver python3-selenium                                     # the web page in a browser
+# The packages of each part. Names only: what a package merely recommends
+# is not installed, so anything the build runs must be named here or be a
+# dependency of a package named here.
+declare -A part=(
+  [core]="cmake make g++ binutils libgtest-dev libbenchmark-dev python3"  # the programs, the reader, their tests
+  [sanitize]="clang libclang-rt-14-dev valgrind"                         # sanitizers, fuzzers, valgrind runs
+  [docs]="groff-base mandoc dpkg-dev lintian imagemagick ffmpeg python3-pil xxd pkgconf"  # man pages, the .deb, the documented ways to a BMP
+  [cross]="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-arm-linux-gnueabi g++-s390x-linux-gnu qemu-user"  # other machines
+  [devices]="gcc-arm-none-eabi picolibc-arm-none-eabi qemu-system-arm gcc-riscv64-unknown-elf picolibc-riscv64-unknown-elf qemu-system-misc"  # the reader on bare metal
+  [fpga]="verilator iverilog yosys srecord ghdl nextpnr-ice40 fpga-icestorm"  # the FPGA design, its memory formats, the iCE40 bitstreams
+  [arduino]="gcc-avr avr-libc simavr libsimavr-dev arduino-core-avr"      # the reader on an AVR, the Arduino library on a simulated Uno
+  [fbview]="qemu-system-x86 busybox-static cpio"                          # fbview on a kernel's framebuffer (and the kernel, below)
+  # The web page: clang-14 for wasm32 with its archiver (llvm-14: the
+  # programs are built with link-time optimisation), Node for the npm
+  # package (with the CA list Debian's Node only recommends: without it,
+  # it warns on standard error at every start), a browser to run the page in.
+  [web]="clang-14 llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs ca-certificates chromium chromium-driver python3-selenium python3-pil"
 )
-# Node 18 or later with npm, for the npm package's test: the machine's own
-# where it has one (Node is often installed by other means), else Debian's.
-command -v node > /dev/null 2>&1 || packages+=(nodejs)
-command -v npm > /dev/null 2>&1 || packages+=(npm)
+order=(core sanitize docs cross devices fpga arduino fbview web)
+
+list_only=""
+if [ "${1:-}" = "--list" ]; then
+  list_only=1
+  shift
+fi
+chosen=("$@")
+[ ${#chosen[@]} -gt 0 ] || chosen=("${order[@]}")
+packages=()
+for p in "${chosen[@]}"; do
+  if [ -z "${part[$p]+set}" ]; then
+    echo "install-tools.sh: no part '$p' (parts: ${order[*]})" >&2
+    exit 2
+  fi
+  read -r -a names <<< "${part[$p]}"
+  packages+=("${names[@]}")
+done
+wants() { [[ " ${chosen[*]} " == *" $1 "* ]]; }
+# npm: Debian's package where the machine has no npm of its own (a Node
+# installed by other means brings its own, which Debian's npm would clash
+# with).
+if wants web && ! command -v npm > /dev/null 2>&1; then
+  packages+=(npm)
+fi
 # The other machines' C libraries, as dpkg knows them, so dpkg-shlibdeps can
 # write each cross-built package's Depends.
-foreign=(arm64 armhf s390x)
+foreign=()
+if wants cross; then
+  foreign=(arm64 armhf s390x)
+  for arch in "${foreign[@]}"; do
+    packages+=("libc6:$arch")
+  done
+fi
+
+if [ -n "$list_only" ]; then
+  printf '%s\n' "${packages[@]}" | sort -u
+  exit 0
+fi
+
 for arch in "${foreign[@]}"; do
   dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
-  packages+=("libc6:$arch")
 done
-
+# Asked of dpkg rather than the PATH: a stand-in of the same name on the
+# PATH (a wrapper script, say) must not keep the real package out.
 need=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${packages[@]}" | sort -u); do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 # A mirror part-way through a sync refuses an index now and then ("File has
@@ -64,7 +105,7 @@ fi
 # Debian's own kernel for fbview's framebuffer test: the package the
 # linux-image-amd64 metapackage names, downloaded and unpacked into
 # /var/cache/kestrow/linux, never installed.
-if ! compgen -G "/var/cache/kestrow/linux/boot/vmlinuz-*" > /dev/null; then
+if wants fbview && ! compgen -G "/var/cache/kestrow/linux/boot/vmlinuz-*" > /dev/null; then
   kernel=$(apt-cache depends linux-image-amd64 | awk '/Depends: linux-image-/ { print $2; exit }')
   if [ -z "$kernel" ]; then
     apt-get update -qq || true
@@ -74,4 +115,3 @@ if ! compgen -G "/var/cache/kestrow/linux/boot/vmlinuz-*" > /dev/null; then
   (cd /var/cache/kestrow/download && apt-get download -qq "$kernel")
   dpkg-deb -x /var/cache/kestrow/download/"$kernel"_*.deb /var/cache/kestrow/linux
 fi
-

@@ -8,7 +8,7 @@
 // exit status. window.kestrowReady resolves to the page's API.
 "use strict";
 
-const PROGRAMS = ["kestrow", "kestrow16", "bmpdither", "bmpdither16", "photo2bmp", "photo2mem", "photo2raw"];
+const PROGRAMS = ["kestrow", "kestrow16", "photo2bmp", "photo2mem", "photo2raw", "bmpdither", "bmpdither16", "bmpdither12"];
 
 // WASI's errno values and file types, as far as they are used.
 const E = { SUCCESS: 0, BADF: 8, EXIST: 20, INVAL: 28, ISDIR: 31, NOENT: 44, NOSYS: 52, NOTDIR: 54 };
@@ -249,14 +249,16 @@ function makeApi(modules) {
   const run = (program, argv, files) => runProgram(modules[program], [program, ...argv], files);
 
   // BMP bytes to photo file bytes, as kestrow or kestrow16 would write them
-  // (after bmpdither or bmpdither16 when dither is true). `name` is the name
-  // the messages give the BMP.
+  // (after bmpdither, bmpdither16 or bmpdither12 when dither is true). 12
+  // bits is 4:4:4 VGA colour, carried by kestrow16's 16-bit photo file.
+  // `name` is the name the messages give the BMP.
+  const DITHERS = { 6: "bmpdither", 12: "bmpdither12", 16: "bmpdither16" };
   function convertBmp(bytes, { bits = 16, dither = false, name = "input.bmp" } = {}) {
-    if (bits !== 6 && bits !== 16) throw new Error("bits must be 6 or 16");
+    if (!DITHERS[bits]) throw new Error("bits must be 6, 12 or 16");
     const files = fileSet([[name, bytes]]);
     let source = name;
     if (dither) {
-      const d = run(bits === 6 ? "bmpdither" : "bmpdither16", [name, "dithered.bmp"], files);
+      const d = run(DITHERS[bits], [name, "dithered.bmp"], files);
       if (d.status !== 0) throw refused(d);
       source = "dithered.bmp";
     }
@@ -265,9 +267,10 @@ function makeApi(modules) {
     return contents(files, "out.photo");
   }
   // A photo file through one of the photo tools; returns its output file.
-  function photoTool(program, photo, out, extra = []) {
+  // `options` go before the file names, `extra` after them.
+  function photoTool(program, photo, out, extra = [], options = []) {
     const files = fileSet([["picture.photo", photo]]);
-    const r = run(program, ["picture.photo", out, ...extra], files);
+    const r = run(program, [...options, "picture.photo", out, ...extra], files);
     if (r.status !== 0) throw refused(r);
     return { files, bytes: contents(files, out) };
   }
@@ -275,9 +278,13 @@ function makeApi(modules) {
     convertBmp,
     // photo2bmp's preview BMP.
     toBmp: (photo) => photoTool("photo2bmp", photo, "preview.bmp").bytes,
-    // photo2mem's memory image, as text (and its Verilog header).
-    toMem: (photo) => new TextDecoder().decode(photoTool("photo2mem", photo, "picture.mem").bytes),
-    toMemHeader: (photo) => new TextDecoder().decode(contents(photoTool("photo2mem", photo, "picture.mem").files, "picture.vh")),
+    // photo2mem's memory image as text, in the form `name` asks for
+    // (.mem, .coe, .mif, .vhd), 12-bit 4:4:4 with rgb444; and the Verilog
+    // header a .mem comes with.
+    toMem: (photo, { name = "picture.mem", rgb444 = false } = {}) =>
+      new TextDecoder().decode(photoTool("photo2mem", photo, name, [], rgb444 ? ["--rgb444"] : []).bytes),
+    toMemHeader: (photo, { rgb444 = false } = {}) => new TextDecoder().decode(
+      contents(photoTool("photo2mem", photo, "picture.mem", [], rgb444 ? ["--rgb444"] : []).files, "picture.vh")),
     // photo2raw's bytes in `format`, or its C header when `headerName` ends in .h.
     toRaw: (photo, format, headerName = "picture.raw") => photoTool("photo2raw", photo, headerName, [format]).bytes,
   };
@@ -469,7 +476,9 @@ if (typeof document !== "undefined" && document.getElementById("kestrow-page")) 
       drawBmp($("preview"), preview, zoom);
       offer(base + ".photo", photo, "application/octet-stream");
       offer(base + ".h", await call("toRaw", photo, $("format").value, base + ".h"), "text/x-c");
-      offer(base + ".mem", await call("toMem", photo), "text/plain");
+      const memory = $("memory").value, rgb444 = bits === 12;
+      offer(base + "." + memory, await call("toMem", photo, { name: base + "." + memory, rgb444 }), "text/plain");
+      if (memory === "mem") offer(base + ".vh", await call("toMemHeader", photo, { rgb444 }), "text/plain");
       say(`${pw} x ${ph}, ${bits}-bit${dither ? ", dithered" : ""}: ${photo.length} bytes.`);
     } catch (e) {
       say(e.message, true);

@@ -10,9 +10,13 @@ set(CMAKE_C_COMPILER clang-14)
 set(CMAKE_CXX_COMPILER clang++-14)
 set(CMAKE_C_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
-# Link-time optimisation needs an archiver that understands LLVM bitcode.
-set(CMAKE_AR /usr/lib/llvm-14/bin/llvm-ar)
-set(CMAKE_RANLIB /usr/lib/llvm-14/bin/llvm-ranlib)
+# Link-time optimisation needs an archiver that understands LLVM bitcode:
+# llvm-14's (clang-14 only recommends it). The host's build looks for it
+# the same way before it turns the page on.
+find_program(KESTROW_LLVM_AR llvm-ar-14 REQUIRED)
+find_program(KESTROW_LLVM_RANLIB llvm-ranlib-14 REQUIRED)
+set(CMAKE_AR ${KESTROW_LLVM_AR})
+set(CMAKE_RANLIB ${KESTROW_LLVM_RANLIB})
 set(CMAKE_C_FLAGS_INIT "-flto")
 set(CMAKE_CXX_FLAGS_INIT "-flto")
 # -DKESTROW_WASM_SIMD=ON: WebAssembly SIMD (Node 16.4, Chromium 91 and

@@ -85,3 +85,11 @@ message(STATUS "FlashPicture links for an Uno: ${ARDUINO_FLASH} bytes of flash "
 if(ARDUINO_FLASH GREATER 32256)
   message(FATAL_ERROR "FlashPicture is ${ARDUINO_FLASH} bytes: more than an Uno's 32 256 beside the bootloader")
 endif()
+# The size the microcontrollers page gives is the one just measured.
+file(READ ${DOC} doc)
+string(REGEX MATCH "linked \\(([0-9][0-9 ,]*) bytes of flash" stated "${doc}")
+set(as_written "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "[ ,]" "" stated "${as_written}")
+if(NOT stated STREQUAL ARDUINO_FLASH)
+  message(FATAL_ERROR "${DOC} says FlashPicture links in '${as_written}' bytes; it is ${ARDUINO_FLASH}")
+endif()

@@ -3,9 +3,11 @@
 # Copyright (c) 2026 kestrow developers
 # The map of the project cannot go stale: every relative link in README.md
 # and docs/ resolves (to a file, and to a heading where it names one), every
-# page in docs/ is linked from the front page, and every top folder has its
-# line in the front page's layout table. One check a run:
-#   check_docs.py SOURCE_DIR links|pages|layout
+# page in docs/ is linked from the front page, every top folder has its
+# line in the front page's layout table, and every command that uses a build
+# folder starts from where a reader stands: the same page configures that
+# folder (or links to the page that does). One check a run:
+#   check_docs.py SOURCE_DIR links|pages|layout|commands
 import os
 import re
 import sys
@@ -99,9 +101,48 @@ def check_layout(root):
     return missing + gone
 
 
+def code_of(text):
+    """What a reader pastes: code blocks, indented code and inline code."""
+    inside = False
+    for line in text.split('\n'):
+        if FENCE.match(line):
+            inside = not inside
+        elif inside or line.startswith('    '):
+            yield line
+        else:
+            yield from re.findall(r'`([^`]+)`', line)
+
+
+def check_commands(root):
+    import json
+    with open(os.path.join(root, 'CMakePresets.json'), encoding='utf-8') as f:
+        presets = json.load(f)
+    folders = {c['binaryDir'].replace('${sourceDir}/', ''): c['name'] for c in presets['configurePresets']}
+    # A workflow configures its first step's preset.
+    configures = {w['name']: w['steps'][0]['name'] for w in presets['workflowPresets']}
+    problems = []
+    for page in documents(root):
+        with open(page, encoding='utf-8') as f:
+            text = f.read()
+        code = list(code_of(text))
+        made = set()
+        for line in code:
+            for workflow, name in re.findall(r'cmake +(--workflow +)?--preset[ =]+([\w-]+)', line):
+                made.add(configures.get(name, name) if workflow else name)
+        unmade = set()
+        for line in code:
+            for folder in re.findall(r'(?<![\w/.~-])(build/[\w-]+)', line):
+                if folders.get(folder) and folders[folder] not in made:
+                    unmade.add(folder)
+        problems += [f'{os.path.relpath(page, root)}: uses {folder}, which nothing on the page configures '
+                     f'(cmake --preset {folders[folder]})' for folder in sorted(unmade)]
+    return problems
+
+
 def main():
     root, check = sys.argv[1], sys.argv[2]
-    problems = {'links': check_links, 'pages': check_pages, 'layout': check_layout}[check](root)
+    problems = {'links': check_links, 'pages': check_pages, 'layout': check_layout,
+                'commands': check_commands}[check](root)
     for p in problems:
         print(p)
     return 1 if problems else 0

@@ -81,7 +81,8 @@ def native(bindir, work, name, data, bits, dither):
         f.write(data)
     src = path
     if dither:
-        d = subprocess.run([os.path.join(bindir, "bmpdither" if bits == 6 else "bmpdither16"), name, "dithered.bmp"],
+        dither_program = {6: "bmpdither", 12: "bmpdither12", 16: "bmpdither16"}[bits]
+        d = subprocess.run([os.path.join(bindir, dither_program), name, "dithered.bmp"],
                            cwd=work, capture_output=True, text=True)
         if d.returncode != 0:
             return d.returncode, d.stderr, None
@@ -104,7 +105,7 @@ window.kestrowReady.then(async (api) => {
       r = await api.worker.call("convertBmp", bytes(args[0]), args[1]);
     }
     else if (name === "convertBmp") r = api.convertBmp(bytes(args[0]), args[1]);
-    else if (name === "toMem") r = new TextEncoder().encode(api.toMem(bytes(args[0])));
+    else if (name === "toMem") r = new TextEncoder().encode(api.toMem(bytes(args[0]), args[1]));
     else if (name === "toMemHeader") r = new TextEncoder().encode(api.toMemHeader(bytes(args[0])));
     else r = api.toRaw(bytes(args[0]), args[1], args[2]);
     done({ ok: b64(r) });
@@ -269,6 +270,17 @@ def page_checks(driver, url, a, native_dir, downloads):
         subprocess.run([os.path.join(a.bin, "photo2raw"), "out.photo", "picture.raw", fmt], cwd=native_dir, check=True)
         got, _ = call(driver, "toRaw", base64.b64encode(photo).decode(), fmt, "picture.raw")
         check(got == open(os.path.join(native_dir, "picture.raw"), "rb").read(), f"toRaw {fmt}: photo2raw's bytes")
+
+    # The students' road: 12-bit dithered, and the vendors' memory forms in 4:4:4.
+    photo12 = native(a.bin, native_dir, "input.bmp", sample, 12, True)[2]
+    got, refusal = call(driver, "convertBmp", base64.b64encode(sample).decode(), {"bits": 12, "dither": True})
+    check(got == photo12, "convertBmp 12-bit dithered: bmpdither12 then kestrow16's bytes")
+    for form in ("coe", "mif", "vhd"):
+        subprocess.run([os.path.join(a.bin, "photo2mem"), "--rgb444", "out.photo", "picture." + form],
+                       cwd=native_dir, check=True)
+        want = open(os.path.join(native_dir, "picture." + form), "rb").read().replace(b"out.photo", b"picture.photo")
+        got, _ = call(driver, "toMem", base64.b64encode(photo12).decode(), {"name": "picture." + form, "rgb444": True})
+        check(got == want, f"toMem .{form}, 4:4:4: photo2mem --rgb444's text")
 
     # Refusals: the converter's message and status.
     refusals = [("8-bit", bmp(4, 4, 7, bits=8)), ("too wide", bmp(4097, 1, 8)), ("image size", bmp(5, 5, 9, img_size=7)),

@@ -19,13 +19,21 @@ process.removeAllListeners("warning");
 require("node:v8").setFlagsFromString("--no-turbo-fast-api-calls");
 const { WASI } = require("node:wasi");
 
+// The imports a WASI instance gives a program. getImportObject came with
+// Node 20; Node 18 (Debian 12's) has only the table of calls itself.
+function wasiImports(wasi) {
+  return typeof wasi.getImportObject === "function"
+    ? wasi.getImportObject()
+    : { wasi_snapshot_preview1: wasi.wasiImport };
+}
+
 // The nearest folder that exists, at or above `dir`.
 function existing(dir) {
   while (!fs.existsSync(dir) && path.dirname(dir) !== dir) dir = path.dirname(dir);
   return dir;
 }
 
-module.exports = function run(program) {
+function run(program) {
   let args = process.argv.slice(2);
   // Windows: folders separated by "/" as in WASI (a drive letter is not
   // understood: give names relative to the current folder).
@@ -38,6 +46,9 @@ module.exports = function run(program) {
     }
   const wasi = new WASI({ version: "preview1", args: [program, ...args], env: {}, preopens, returnOnExit: true });
   const module = new WebAssembly.Module(fs.readFileSync(path.join(__dirname, "wasm", program + ".wasm")));
-  const instance = new WebAssembly.Instance(module, wasi.getImportObject());
+  const instance = new WebAssembly.Instance(module, wasiImports(wasi));
   process.exitCode = wasi.start(instance);
-};
+}
+
+module.exports = run;
+module.exports.wasiImports = wasiImports;
