@@ -52,10 +52,12 @@ for p in "${chosen[@]}"; do
   packages+=("${names[@]}")
 done
 wants() { [[ " ${chosen[*]} " == *" $1 "* ]]; }
-# npm: Debian's package where the machine has no npm of its own (a Node
-# installed by other means brings its own, which Debian's npm would clash
-# with).
-if wants web && ! command -v npm > /dev/null 2>&1; then
+# npm: Debian's package, unless the machine has an npm of its own (a Node
+# installed by other means brings one, which Debian's npm would clash with).
+# Asked the same way before and after the install, so that --list names
+# Debian's npm once it is installed.
+if wants web && { ! command -v npm > /dev/null 2>&1 ||
+                  dpkg-query -W -f='${Status}' npm 2>/dev/null | grep -q "install ok installed"; }; then
   packages+=(npm)
 fi
 # The other machines' C libraries, as dpkg knows them, so dpkg-shlibdeps can
