@@ -1,7 +1,13 @@
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 kestrow developers
-# Read by cpack before it packages. Without dpkg-shlibdeps CPack would
-# quietly write a package with no Depends at all.
+# Read by cpack before it packages. The packages' time stamps: the
+# changelog's date unless the environment gives one (cmake/packaging.cmake).
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(ENV{SOURCE_DATE_EPOCH} ${CPACK_KESTROW_SOURCE_DATE_EPOCH})
+endif()
+
+# Without dpkg-shlibdeps CPack would quietly write a package with no
+# Depends at all.
 if(CPACK_GENERATOR STREQUAL "DEB")
   find_program(KESTROW_DPKG_SHLIBDEPS dpkg-shlibdeps)
   if(NOT KESTROW_DPKG_SHLIBDEPS)

@@ -64,6 +64,16 @@ set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PROJECT_NAME})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${kestrow_gz_dir}/changelog.gz
         DESTINATION ${docdir})
 
+# Packages built twice from the same source are the same bytes, whoever
+# builds them and whenever: every time stamp is the date of the changelog's
+# newest entry (as dpkg-buildpackage takes it; SOURCE_DATE_EPOCH from the
+# environment wins), and every directory's mode is 0755 whatever the
+# builder's umask (file modes are set by their install rules already).
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog signoff REGEX "^ -- .*>  " LIMIT_COUNT 1)
+string(REGEX REPLACE "^ -- .*>  " "" changelog_date "${signoff}")
+execute_process(COMMAND date -d "${changelog_date}" +%s OUTPUT_VARIABLE CPACK_KESTROW_SOURCE_DATE_EPOCH
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrow)
 set(CPACK_PACKAGE_CONTACT "${KESTROW_MAINTAINER}")

@@ -20,8 +20,8 @@ set -euo pipefail
 # dependency of a package named here.
 declare -A part=(
   [core]="cmake make g++ binutils libgtest-dev libbenchmark-dev python3"  # the programs, the reader, their tests
-  [sanitize]="clang libclang-rt-14-dev valgrind"                         # sanitizers, fuzzers, valgrind runs
-  [docs]="groff-base mandoc dpkg-dev lintian imagemagick ffmpeg python3-pil xxd pkgconf"  # man pages, the .deb, the documented ways to a BMP
+  [sanitize]="clang llvm lld libclang-rt-14-dev valgrind"   # sanitizers, fuzzers (clang finds llvm's unversioned archiver and linker), valgrind runs
+  [docs]="groff-base mandoc dpkg-dev lintian faketime imagemagick ffmpeg python3-pil xxd pkgconf"  # man pages, the .deb and its reproducibility, the documented ways to a BMP
   [cross]="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-arm-linux-gnueabi g++-s390x-linux-gnu qemu-user"  # other machines
   [devices]="gcc-arm-none-eabi picolibc-arm-none-eabi qemu-system-arm gcc-riscv64-unknown-elf picolibc-riscv64-unknown-elf qemu-system-misc"  # the reader on bare metal
   [fpga]="verilator iverilog yosys srecord ghdl nextpnr-ice40 fpga-icestorm"  # the FPGA design, its memory formats, the iCE40 bitstreams
@@ -30,8 +30,9 @@ declare -A part=(
   # The web page: clang-14 for wasm32 with its archiver (llvm-14: the
   # programs are built with link-time optimisation), Node for the npm
   # package (with the CA list Debian's Node only recommends: without it,
-  # it warns on standard error at every start), a browser to run the page in.
-  [web]="clang-14 llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs ca-certificates chromium chromium-driver python3-selenium python3-pil"
+  # it warns on standard error at every start), the three browser engines
+  # to run the page in, with what drives each.
+  [web]="clang-14 llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs ca-certificates chromium chromium-driver python3-selenium python3-pil firefox-esr libfirefox-marionette-perl webkit2gtk-driver xvfb"
 )
 order=(core sanitize docs cross devices fpga arduino fbview web)
 

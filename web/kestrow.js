@@ -222,12 +222,14 @@ const HAS_SIMD = WebAssembly.validate(new Uint8Array(
 // The programs compiled: from the page's single file, where they are
 // embedded gzip-compressed and base64-encoded (window.KESTROW_WASM, by
 // program), or fetched beside this script when the page is served. With
-// simd, the dithers' SIMD builds.
-async function compilePrograms(base, simd) {
+// simd, the dithers' SIMD builds. `builds` records which build each
+// program is (the tests read it).
+async function compilePrograms(base, simd, builds = {}) {
   const embedded = typeof KESTROW_WASM === "object" ? KESTROW_WASM : null;
   const modules = {};
   await Promise.all(PROGRAMS.map(async (name) => {
     const p = simd && SIMD_PROGRAMS.includes(name) ? name + ".simd" : name;
+    builds[name] = p;
     let bytes;
     if (embedded) {
       const gz = Uint8Array.from(atob(embedded[p]), (c) => c.charCodeAt(0));
@@ -329,9 +331,11 @@ async function load() {
   // SIMD where the engine has it; "?nosimd" in the address asks for the
   // builds without (for the tests, and for comparing the two).
   const simd = HAS_SIMD && !new URLSearchParams(location.search).has("nosimd");
-  const modules = await compilePrograms(base, simd);
+  const builds = {};
+  const modules = await compilePrograms(base, simd, builds);
   const api = makeApi(modules);
   api.simd = simd;
+  api.builds = builds;
   // api.worker.call("convertBmp", ...) and the like: the same calls off the
   // page's thread (the page's own controls use it); null without workers.
   api.worker = startWorker(modules);

@@ -20,8 +20,13 @@ selenium through chromedriver, the page served on 127.0.0.1.
 - All of it twice: the page served over HTTP, and its single file,
   kestrow.html, opened from a file:// URL, which must be at most 300 KB and
   make no network request at all (Chromium's performance log).
+- With --engine firefox (Firefox ESR through Marionette) or webkit
+  (WebKitGTK, Safari's engine, through WebKitWebDriver; it needs a
+  display, as under xvfb-run): the single file from file://, its API and
+  refusals against the native programs, and no request away from the
+  machine in the page's own record of what it loaded (Resource Timing).
 
-usage: browser_test.py --web DIR --bin DIR --work DIR [--screenshot FILE]
+usage: browser_test.py [--engine chromium|firefox|webkit] --web DIR --bin DIR --work DIR [--screenshot FILE]
 """
 import argparse
 import base64
@@ -176,6 +181,53 @@ def browser(download_dir):
     return driver
 
 
+# A script that calls its last argument when done (as Selenium's
+# execute_async_script runs it), as one that returns a promise, which
+# Marionette awaits.
+def as_promise(body):
+    return ("const given = Array.from(arguments);"
+            "return new Promise((done) => (function () {" + body + "}).apply(null, [...given, done]));")
+
+
+class Marionette:
+    """Firefox ESR, driven through marionette_bridge.pl: what
+    page_checks asks of a driver."""
+    BRIDGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "marionette_bridge.pl")
+
+    def __init__(self):
+        self.bridge = subprocess.Popen(["perl", self.BRIDGE], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+
+    def _ask(self, command):
+        self.bridge.stdin.write(json.dumps(command) + "\n")
+        self.bridge.stdin.flush()
+        answer = json.loads(self.bridge.stdout.readline() or '{"error": "the bridge ended"}')
+        if "error" in answer:
+            raise RuntimeError("Firefox: " + answer["error"])
+        return answer["ok"]
+
+    def get(self, url):
+        self._ask({"go": url})
+
+    def execute_script(self, body, *args):
+        return self._ask({"script": body, "args": list(args)})
+
+    def execute_async_script(self, body, *args):
+        return self.execute_script(as_promise(body), *args)
+
+    def quit(self):
+        self.bridge.stdin.close()
+        self.bridge.wait(60)
+
+
+def webkit():
+    options = webdriver.WebKitGTKOptions()
+    options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+    options.add_argument("--automation")
+    driver = webdriver.WebKitGTK(options=options)
+    driver.set_script_timeout(120)
+    return driver
+
+
 def wait_for_file(path, timeout=60):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -218,9 +270,9 @@ def through_controls(driver, url, path, width, height, fit, bits, dither, downlo
     return wait_for_file(target), name
 
 
-def page_checks(driver, url, a, native_dir, downloads):
+def page_checks(driver, url, a, native_dir, downloads, controls=True):
     """Every check of the page at `url`: its API against the native
-    programs, refusals, and its own controls."""
+    programs, refusals, and (with `controls`) its own controls."""
     driver.get(url)
     # The API against the native programs.
     sample = open(a.sample, "rb").read()
@@ -236,13 +288,14 @@ def page_checks(driver, url, a, native_dir, downloads):
                       + ("" if refusal is None else f" ({refusal})"))
     # The dithers with WebAssembly SIMD where the browser has it (Chromium
     # does), and without it on request: the same bytes either way.
-    simd = driver.execute_async_script("const done = arguments[arguments.length - 1];"
-                                       "window.kestrowReady.then((api) => done(api.simd));")
-    check(simd is True, "the dithers built with WebAssembly SIMD are used")
+    builds = "const done = arguments[arguments.length - 1]; window.kestrowReady.then((api) => done(api.builds));"
+    simd_builds = {"bmpdither": "bmpdither.simd", "bmpdither16": "bmpdither16.simd", "kestrow": "kestrow"}
+    got = driver.execute_async_script(builds)
+    check(all(got[k] == v for k, v in simd_builds.items()) or not controls,
+          f"the dithers built with WebAssembly SIMD are used, the rest as they are ({got})")
     driver.get(url + "?nosimd")
-    simd = driver.execute_async_script("const done = arguments[arguments.length - 1];"
-                                       "window.kestrowReady.then((api) => done(api.simd));")
-    check(simd is False, "?nosimd: the dithers built without SIMD")
+    got = driver.execute_async_script(builds)
+    check(all(got[k] == k for k in simd_builds), f"?nosimd: the dithers built without SIMD ({got})")
     for label, data in (("odd 201x67", bmp(201, 67, 5)), ("the sample", sample)):
         for bits in (6, 16):
             status, err, want = native(a.bin, native_dir, "input.bmp", data, bits, True)
@@ -293,6 +346,13 @@ def page_checks(driver, url, a, native_dir, downloads):
                   f"refused: {label}, {bits}-bit{', dithered' if dither else ''}: '{err.strip()}', status {status}"
                   + ("" if refusal is None else f" (page: '{refusal['message']}', {refusal['status']})"))
 
+    if controls:
+        control_checks(driver, url, a, downloads, photo)
+
+
+def control_checks(driver, url, a, downloads, photo):
+    """The page's own controls: a BMP, a turned JPEG, a transparent PNG, a
+    huge picture and a file that is no picture, converted and downloaded."""
     # A BMP through the controls; the download is the native bytes.
     sample_copy = os.path.join(a.work, "sample.bmp")
     shutil.copy(a.sample, sample_copy)
@@ -349,8 +409,26 @@ def page_checks(driver, url, a, native_dir, downloads):
     check(got is None and "not a picture this browser can read" in message, f"not a picture: '{message}'")
 
 
+def other_engine(a, native_dir, downloads):
+    """The single file from file:// in Firefox ESR or WebKitGTK."""
+    page_label = f"kestrow.html from file:// in {a.engine}: "
+    globals()["page_label"] = page_label
+    driver = Marionette() if a.engine == "firefox" else webkit()
+    try:
+        url = "file://" + os.path.join(a.web, "kestrow.html")
+        page_checks(driver, url, a, native_dir, downloads, controls=False)
+        loaded = driver.execute_script("return performance.getEntriesByType('resource').map((e) => e.name);")
+        away = [u for u in loaded if not u.startswith(("file://", "blob:", "data:"))]
+        check(away == [], f"no request away from the machine ({len(loaded)} loaded, away: {away[:3]})")
+    finally:
+        driver.quit()
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
 def main():
     p = argparse.ArgumentParser()
+    p.add_argument("--engine", choices=("chromium", "firefox", "webkit"), default="chromium")
     p.add_argument("--web", required=True)
     p.add_argument("--bin", required=True)
     p.add_argument("--work", required=True)
@@ -363,8 +441,10 @@ def main():
     native_dir = os.path.join(a.work, "native")
     os.makedirs(downloads)
     os.makedirs(native_dir)
-    server = serve(a.web)
     global page_label
+    if a.engine != "chromium":
+        return other_engine(a, native_dir, downloads)
+    server = serve(a.web)
     try:
         # The page served over HTTP, then as its single file from file://.
         page_label = "served: "
