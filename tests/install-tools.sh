@@ -25,7 +25,7 @@ declare -A part=(
   [cross]="g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-arm-linux-gnueabi g++-s390x-linux-gnu qemu-user"  # other machines
   [devices]="gcc-arm-none-eabi picolibc-arm-none-eabi qemu-system-arm gcc-riscv64-unknown-elf picolibc-riscv64-unknown-elf qemu-system-misc"  # the reader on bare metal
   [fpga]="verilator iverilog yosys srecord ghdl nextpnr-ice40 fpga-icestorm"  # the FPGA design, its memory formats, the iCE40 bitstreams
-  [arduino]="gcc-avr avr-libc simavr libsimavr-dev arduino-core-avr"      # the reader on an AVR, the Arduino library on a simulated Uno
+  [arduino]="gcc-avr avr-libc simavr libsimavr-dev arduino-core-avr arduino-builder arduino-ctags"  # the reader on an AVR; the Arduino library built as the IDE builds it, on a simulated Uno
   [fbview]="qemu-system-x86 busybox-static cpio"                          # fbview on a kernel's framebuffer (and the kernel, below)
   # The web page: clang-14 for wasm32 with its archiver (llvm-14: the
   # programs are built with link-time optimisation), Node for the npm

@@ -5,9 +5,9 @@
 # field the IDE's library manager reads, src/photo_file.h byte for byte the
 # # installed header, the project's LICENSE, the examples), the shipped
 # picture.h what the docs' recipe makes, and the examples built for an Uno
-# on Debian's Arduino core (build_on_core.cmake). Expects BUILD_DIR, ZIP,
-# HEADER, LICENSE, STANDIN, AVR_GXX, CORE, RECIPE (the docs' picture.h
-# recipe), KESTROW16, SAMPLE and WORK.
+# with Debian's arduino-builder (arduino_core.cmake). Expects BUILD_DIR, ZIP,
+# HEADER, LICENSE, STANDIN, ARDUINO_BUILDER, RECIPE (the docs' picture.h
+# recipe), KESTROW16, SAMPLE, DOC and WORK.
 cmake_policy(SET CMP0057 NEW)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -68,26 +68,23 @@ if(NOT rc EQUAL 0 OR NOT rc2 EQUAL 0 OR NOT shipped_picture STREQUAL recipe_pict
   message(FATAL_ERROR "the zip's picture.h is not what the docs' recipe makes (${WORK}/recipe/picture.h)")
 endif()
 
-# The examples on Debian's core: FlashPicture compiled and linked, SdViewer
-# compiled (Debian ships no SD library, so its SD.h is the stand-in).
+# The examples built as an IDE user builds them: the library unpacked into
+# a sketchbook's libraries/, each example by arduino-builder. Debian ships no
+# SD library, so SdViewer finds the stand-in there as a library (its card
+# never there).
 include(${CMAKE_CURRENT_LIST_DIR}/arduino_core.cmake)
-arduino_build_core(${WORK}/core)
-file(MAKE_DIRECTORY ${WORK}/sd)
-file(COPY ${STANDIN}/SD.h DESTINATION ${WORK}/sd)
-foreach(name IN ITEMS FlashPicture SdViewer)
-  arduino_compile_sketch(${lib}/examples/${name}/${name}.ino ${WORK}/${name}.o
-                         -I${lib}/src -I${lib}/examples/${name} -I${WORK}/sd)
-  message(STATUS "${name} compiles for an Uno on Debian's arduino-core-avr")
+file(COPY ${lib} DESTINATION ${WORK}/sketchbook/libraries)
+file(COPY ${STANDIN}/SD.h ${STANDIN}/SD.cpp DESTINATION ${WORK}/sketchbook/libraries/SD)
+foreach(name IN ITEMS SdViewer FlashPicture)
+  arduino_build(${WORK}/sketchbook/libraries/kestrow/examples/${name} ${WORK}/sketchbook ${WORK}/build-${name})
+  message(STATUS "${name} builds for an Uno with arduino-builder: ${ARDUINO_FLASH} bytes of flash")
 endforeach()
-arduino_link(${WORK}/FlashPicture.o ${WORK}/core ${WORK}/FlashPicture.elf)
-message(STATUS "FlashPicture links for an Uno: ${ARDUINO_FLASH} bytes of flash "
-               "(the sample picture's 12 614 among them)")
 if(ARDUINO_FLASH GREATER 32256)
   message(FATAL_ERROR "FlashPicture is ${ARDUINO_FLASH} bytes: more than an Uno's 32 256 beside the bootloader")
 endif()
 # The size the microcontrollers page gives is the one just measured.
 file(READ ${DOC} doc)
-string(REGEX MATCH "linked \\(([0-9][0-9 ,]*) bytes of flash" stated "${doc}")
+string(REGEX MATCH "links in ([0-9][0-9 ,]*) bytes of flash" stated "${doc}")
 set(as_written "${CMAKE_MATCH_1}")
 string(REGEX REPLACE "[ ,]" "" stated "${as_written}")
 if(NOT stated STREQUAL ARDUINO_FLASH)

@@ -1,17 +1,19 @@
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 kestrow developers
-# The FlashPicture example, built for an Uno on Debian's Arduino core with a
+# The FlashPicture example, built for an Uno by arduino-builder with a
 # photo file made into picture.h by the docs' recipe and the panel chosen
 # by its one line, run under simavr with a simulated panel (panel_sim.c):
 # the panel's memory must be photo2bmp's preview cut to 5:6:5, in the
 # middle of the panel. Prints what the draw costs on an Uno. Expects
-# AVR_GXX, CORE, SKETCH, LIB_SRC, READER_DIR, RECIPE, PHOTO, PHOTO2BMP,
+# ARDUINO_BUILDER, SKETCH, LIB_SRC, READER_DIR, RECIPE, PHOTO, PHOTO2BMP,
 # CONTROLLER (ILI9341 or ST7789), WIDTH, HEIGHT, PANEL_SIM and WORK.
 include(${CMAKE_CURRENT_LIST_DIR}/arduino_core.cmake)
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-configure_file(${PHOTO} ${WORK}/picture.photo COPYONLY)
-execute_process(COMMAND sh ${RECIPE} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc)
+get_filename_component(name ${SKETCH} NAME_WE)
+set(sketch_dir ${WORK}/${name})
+file(MAKE_DIRECTORY ${sketch_dir})
+configure_file(${PHOTO} ${sketch_dir}/picture.photo COPYONLY)
+execute_process(COMMAND sh ${RECIPE} WORKING_DIRECTORY ${sketch_dir} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the picture.h recipe failed")
 endif()
@@ -30,16 +32,16 @@ if(CONTROLLER STREQUAL "ST7789")
   string(REPLACE "// const photo_panel panel = {PHOTO_PANEL_ST7789" "const photo_panel panel = {PHOTO_PANEL_ST7789"
          text "${text}")
 endif()
-get_filename_component(name ${SKETCH} NAME)
-file(WRITE ${WORK}/${name} "${text}")
-arduino_build_core(${WORK}/core)
-arduino_compile_sketch(${WORK}/${name} ${WORK}/sketch.o -I${WORK} -I${LIB_SRC} -I${READER_DIR})
-arduino_link(${WORK}/sketch.o ${WORK}/core ${WORK}/sketch.elf)
-execute_process(COMMAND ${PHOTO2BMP} ${WORK}/picture.photo ${WORK}/preview.bmp RESULT_VARIABLE rc)
+file(WRITE ${sketch_dir}/${name}.ino "${text}")
+# The library as a sketchbook holds it, from its sources.
+file(GLOB lib_headers ${LIB_SRC}/*.h)
+file(COPY ${lib_headers} ${READER_DIR}/photo_file.h DESTINATION ${WORK}/sketchbook/libraries/kestrow)
+arduino_build(${sketch_dir} ${WORK}/sketchbook ${WORK}/build)
+execute_process(COMMAND ${PHOTO2BMP} ${sketch_dir}/picture.photo ${WORK}/preview.bmp RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "photo2bmp failed")
 endif()
-execute_process(COMMAND ${PANEL_SIM} ${WORK}/sketch.elf ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp
+execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 message(STATUS "${CONTROLLER}, ${ARDUINO_FLASH} bytes of flash: ${out}")
 if(NOT rc EQUAL 0)
