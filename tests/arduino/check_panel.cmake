@@ -41,7 +41,7 @@ execute_process(COMMAND ${PHOTO2BMP} ${sketch_dir}/picture.photo ${WORK}/preview
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "photo2bmp failed")
 endif()
-execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp
+execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp ${CONTROLLER}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 message(STATUS "${CONTROLLER}, ${ARDUINO_FLASH} bytes of flash: ${out}")
 if(NOT rc EQUAL 0)

@@ -15,10 +15,17 @@
  *    pixel, high byte first, fills the window left to right and top to
  *    bottom and wraps to its top left after its last pixel; CS going high
  *    between bytes pauses the write, which goes on where it stopped;
+ *  - COLMOD (0x3A) and MADCTL (0x36) decide how pixel data is read: a
+ *    memory write is refused unless COLMOD's parameter is 0x55 (16 bits a
+ *    pixel on the 4-line serial interface), and MADCTL's is the one that
+ *    maps the controller's memory onto a WIDTH x HEIGHT frame as the model
+ *    keeps it, with its glass's colour order: on the ILI9341 (240 x 320
+ *    native, BGR glass) MX and MY clear, MV set for a frame wider than
+ *    tall, BGR set; on the ST7789 (240 wide native, RGB glass) MX, MY and
+ *    BGR clear, MV likewise;
  *  - any other command ends a memory write; its parameters are ignored.
- * The frame memory is kept in the logical orientation the sketch's memory
- * access control sets (WIDTH x HEIGHT as given); MADCTL's effect on the
- * glass, the reset and sleep timing, gamma and the like are not modelled.
+ * The frame memory is kept in that logical orientation; the reset and sleep
+ * timing, gamma and the like are not modelled.
  *
  * simavr 1.6 completes every SPI byte 100 us (1 600 cycles) after it is
  * written, whatever the SPI clock. A real Uno at the sketch's F_CPU / 2
@@ -34,7 +41,7 @@
  * still hold the model's fill. It prints the cycles from the memory write
  * command to the last pixel.
  *
- *   usage: panel_sim <sketch.elf> <width> <height> <expected.bmp>
+ *   usage: panel_sim <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789>
  * Exit status: 0 the panel shows the picture, 1 it does not, 2 bad use. */
 #include <stdint.h>
 #include <stdio.h>
@@ -54,6 +61,8 @@ typedef struct {
     uint16_t *memory;
     int cs_low, data; /* CS low now; D/C high (data) now */
     uint8_t command;
+    uint8_t colmod, madctl, madctl_wanted;
+    const char *refused; /* why a memory write was refused, or NULL */
     uint8_t params[4];
     unsigned n_params;
     uint16_t x0, x1, y0, y1, x, y;
@@ -72,6 +81,14 @@ static void panel_byte(panel_t *p, uint8_t b)
         p->command = b;
         p->n_params = 0;
         p->high_byte_pending = 0;
+        if (b == 0x2C && p->refused == NULL) {
+            static char why[96];
+            if (p->colmod != 0x55 || p->madctl != p->madctl_wanted) {
+                snprintf(why, sizeof why, "memory write with COLMOD %02x and MADCTL %02x, not 55 and %02x",
+                         p->colmod, p->madctl, p->madctl_wanted);
+                p->refused = why;
+            }
+        }
         if (b == 0x2C) {
             p->x = p->x0;
             p->y = p->y0;
@@ -80,6 +97,10 @@ static void panel_byte(panel_t *p, uint8_t b)
             p->uno_cycles = 0;
             p->ramwr_at = p->avr->cycle;
         }
+        return;
+    }
+    if ((p->command == 0x3A || p->command == 0x36) && p->n_params++ == 0) {
+        *(p->command == 0x3A ? &p->colmod : &p->madctl) = b;
         return;
     }
     if (p->command == 0x2A || p->command == 0x2B) {
@@ -176,8 +197,8 @@ static uint8_t *read_all(const char *name, long *size)
 
 int main(int argc, char **argv)
 {
-    if (argc != 5) {
-        fprintf(stderr, "usage: %s <sketch.elf> <width> <height> <expected.bmp>\n", argv[0]);
+    if (argc != 6 || (strcmp(argv[5], "ILI9341") != 0 && strcmp(argv[5], "ST7789") != 0)) {
+        fprintf(stderr, "usage: %s <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789>\n", argv[0]);
         return 2;
     }
     long size = 0;
@@ -193,6 +214,9 @@ int main(int argc, char **argv)
     p.width = (uint16_t)atoi(argv[2]);
     p.height = (uint16_t)atoi(argv[3]);
     p.memory = malloc((size_t)p.width * p.height * sizeof *p.memory);
+    /* MADCTL: MY 0x80, MX 0x40, MV 0x20 (rows and columns exchanged), BGR 0x08. */
+    const int ili9341 = strcmp(argv[5], "ILI9341") == 0;
+    p.madctl_wanted = (uint8_t)((p.width > p.height ? 0x20 : 0) | (ili9341 ? 0x08 : 0));
     for (size_t i = 0; i < (size_t)p.width * p.height; i++)
         p.memory[i] = FILL;
 
@@ -250,6 +274,10 @@ int main(int argc, char **argv)
            w, h, x0, y0, p.width, p.height, (unsigned)p.pixels, cycles, (double)cycles / area);
     if (wrong != 0) {
         fprintf(stderr, "panel_sim: %u pixels differ from the preview\n", wrong);
+        return 1;
+    }
+    if (p.refused != NULL) {
+        fprintf(stderr, "panel_sim: %s\n", p.refused);
         return 1;
     }
     return 0;
