@@ -7,7 +7,10 @@
 // DMA without converting it at run time. The format rgb565 is RGB565 as
 // 16-bit numbers (red 0xF800), the form the panel libraries take
 // (TFT_eSPI's pushImage, Adafruit_GFX's drawRGBBitmap): a uint16_t array
-// in a header, low byte first as bytes.
+// in a header, low byte first as bytes. The lvgl formats write a C file
+// that LVGL compiles as it is: an image descriptor (LVGL 9's
+// lv_image_dsc_t, LVGL 8's lv_img_dsc_t) over the pixels; its output's name
+// must end in ".c".
 //
 //   usage: photo2raw <photo file> <output file> <format>
 //
@@ -27,6 +30,9 @@ struct raw_format {
     photo_format_t format;  // as bytes; rgb565's numbers are read as RGB565_BE
     const char *what;
     bool numbers = false;   // a header of uint16_t values rather than bytes
+    int lvgl = 0;           // 9 or 8: an LVGL image descriptor of that version
+    const char *lvgl_cf = nullptr;    // its colour format, as LVGL names it
+    const char *lvgl_guard = nullptr; // LVGL 8: the configuration its pixels need
 };
 
 const raw_format formats[] = {
@@ -38,6 +44,17 @@ const raw_format formats[] = {
     {"xrgb8888", PHOTO_XRGB8888, "XRGB8888, blue, green, red, 0xFF bytes"},
     {"rgb222", PHOTO_RGB222, "RGB222, one byte 00RRGGBB, yellow 0x3C"},
     {"stored", PHOTO_AS_STORED, "the photo file's own values (6-bit, or 5:6:5 low byte first)"},
+    // LVGL's colour formats in memory: RGB565 a native 16-bit number (low
+    // byte first on the little-endian cores LVGL runs on), XRGB8888 blue,
+    // green, red, 0xFF bytes.
+    {"lvgl9-rgb565", PHOTO_RGB565_LE, "an LVGL 9 lv_image_dsc_t, RGB565", false, 9, "LV_COLOR_FORMAT_RGB565"},
+    {"lvgl9-xrgb8888", PHOTO_XRGB8888, "an LVGL 9 lv_image_dsc_t, XRGB8888", false, 9, "LV_COLOR_FORMAT_XRGB8888"},
+    {"lvgl8-rgb565", PHOTO_RGB565_LE, "an LVGL 8 lv_img_dsc_t, true colour at LV_COLOR_DEPTH 16", false, 8,
+     "LV_IMG_CF_TRUE_COLOR", "LV_COLOR_DEPTH == 16 && !LV_COLOR_16_SWAP"},
+    {"lvgl8-rgb565-swap", PHOTO_RGB565_BE, "an LVGL 8 lv_img_dsc_t, true colour at LV_COLOR_DEPTH 16 with "
+     "LV_COLOR_16_SWAP", false, 8, "LV_IMG_CF_TRUE_COLOR", "LV_COLOR_DEPTH == 16 && LV_COLOR_16_SWAP"},
+    {"lvgl8-xrgb8888", PHOTO_XRGB8888, "an LVGL 8 lv_img_dsc_t, true colour at LV_COLOR_DEPTH 32", false, 8,
+     "LV_IMG_CF_TRUE_COLOR", "LV_COLOR_DEPTH == 32"},
 };
 
 const raw_format *find_format(const char *name)
@@ -52,9 +69,11 @@ int check_format(const char *name)
 {
     if (find_format(name) != nullptr)
         return 1;
-    fprintf(stderr,
-            "%s is not a format: give rgb565, rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or stored.\n",
-            name);
+    // The names as the table has them: "a, b, ... or z".
+    fprintf(stderr, "%s is not a format: give ", name);
+    const size_t count = sizeof formats / sizeof formats[0];
+    for (size_t i = 0; i < count; i++)
+        fprintf(stderr, "%s%s", formats[i].name, i + 2 < count ? ", " : i + 1 < count ? " or " : ".\n");
     return 0;
 }
 
@@ -96,12 +115,14 @@ const char *base_name(const char *path)
     return slash != nullptr ? slash + 1 : path;
 }
 
-// The array's name: the output's file name without ".h", as a C
+// The array's name: the output's file name without ".h" or ".c", as a C
 // identifier (other characters as '_', "photo_" before a leading digit).
 void identifier(const char *path, char *id, size_t size, bool upper)
 {
     const char *base = base_name(path);
-    size_t n = strlen(base) - 2, k = 0;
+    size_t n = strlen(base), k = 0;
+    if (n > 2 && base[n - 2] == '.' && (base[n - 1] == 'h' || base[n - 1] == 'c'))
+        n -= 2;
     if (n == 0 || (base[0] >= '0' && base[0] <= '9'))
         for (const char *p = upper ? "PHOTO_" : "photo_"; *p != '\0'; p++)
             id[k++] = *p;
@@ -124,6 +145,8 @@ void comment_safe(const char *text, char *out, size_t size)
         out[k++] = static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F || *c == '*' ? '?' : *c;
     out[k] = '\0';
 }
+
+int write_values(FILE *out, const photo_file_t *photo, const raw_format &f, unsigned long length);
 
 int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_format &f)
 {
@@ -162,13 +185,72 @@ int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_fo
                      output, input, photo->width, photo->height, f.name, f.what, ID, ID, ID, photo->width, ID,
                      photo->height, ID, length, f.numbers ? "values" : "bytes", ID, ID, ID, ID, type, id, ID, ID,
                      ID);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof text || !write_or_report(out, text, static_cast<size_t>(n)))
+    if (n < 0 || static_cast<size_t>(n) >= sizeof text || !write_or_report(out, text, static_cast<size_t>(n)) ||
+        !write_values(out, photo, f, length))
         return 0;
-    // 12 bytes or 8 numbers a line; a number from its two bytes, high first.
+    n = snprintf(text, sizeof text, "};\n\n#endif\n");
+    return write_or_report(out, text, static_cast<size_t>(n));
+}
+
+// An LVGL image descriptor over the pixels, as a C file LVGL compiles.
+int write_lvgl(FILE *out, const photo_file_t *photo, char **argv, const raw_format &f)
+{
+    char id[256], input[256], output[256], text[2048];
+    identifier(argv[2], id, sizeof id, false);
+    comment_safe(base_name(argv[1]), input, sizeof input);
+    comment_safe(base_name(argv[2]), output, sizeof output);
+    const unsigned stride = photo->width * photo_format_bytes(f.format, photo->value_bytes);
+    const unsigned long length = static_cast<unsigned long>(stride) * photo->height;
+    int n = snprintf(text, sizeof text,
+                     "/* %s: %s as photo2raw writes it, %u x %u pixels, top row first,\n"
+                     " * format %s: %s. */\n"
+                     "#if defined(LV_LVGL_H_INCLUDE_SIMPLE)\n"
+                     "#include \"lvgl.h\"\n"
+                     "#else\n"
+                     "#include \"lvgl/lvgl.h\"\n"
+                     "#endif\n\n",
+                     output, input, photo->width, photo->height, f.name, f.what);
+    if (n > 0 && f.lvgl_guard != nullptr)
+        n += snprintf(text + n, sizeof text - static_cast<size_t>(n),
+                      "#if !(%s)\n#error \"%s needs %s in lv_conf.h\"\n#endif\n\n", f.lvgl_guard, output,
+                      f.lvgl_guard);
+    // LVGL 8 keeps the sides in 11 bits: a larger picture would wrap, so
+    // the file refuses to compile instead.
+    if (n > 0 && f.lvgl == 8 && (photo->width > 2047 || photo->height > 2047))
+        n += snprintf(text + n, sizeof text - static_cast<size_t>(n),
+                      "#error \"%s: %u x %u pixels, more than LVGL 8's 2047 a side\"\n\n", output, photo->width,
+                      photo->height);
+    if (n > 0 && static_cast<size_t>(n) < sizeof text)
+        n += snprintf(text + n, sizeof text - static_cast<size_t>(n),
+                      "#ifndef LV_ATTRIBUTE_MEM_ALIGN\n#define LV_ATTRIBUTE_MEM_ALIGN\n#endif\n\n"
+                      "static const LV_ATTRIBUTE_MEM_ALIGN uint8_t %s_map[%luu] = {\n", id, length);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof text || !write_or_report(out, text, static_cast<size_t>(n)) ||
+        !write_values(out, photo, f, length))
+        return 0;
+    if (f.lvgl == 9)
+        n = snprintf(text, sizeof text,
+                     "};\n\nconst lv_image_dsc_t %s = {\n"
+                     "    .header = {.magic = LV_IMAGE_HEADER_MAGIC, .cf = %s, .flags = 0, .w = %u, .h = %u, "
+                     ".stride = %u},\n"
+                     "    .data_size = %luu,\n    .data = %s_map,\n};\n",
+                     id, f.lvgl_cf, photo->width, photo->height, stride, length, id);
+    else
+        n = snprintf(text, sizeof text,
+                     "};\n\nconst lv_img_dsc_t %s = {\n"
+                     "    .header = {.cf = %s, .always_zero = 0, .reserved = 0, .w = %u, .h = %u},\n"
+                     "    .data_size = %luu,\n    .data = %s_map,\n};\n",
+                     id, f.lvgl_cf, photo->width, photo->height, length, id);
+    return n > 0 && static_cast<size_t>(n) < sizeof text && write_or_report(out, text, static_cast<size_t>(n));
+}
+
+// The array's values: 12 bytes or 8 numbers a line; a number from its two
+// bytes, high first.
+int write_values(FILE *out, const photo_file_t *photo, const raw_format &f, unsigned long length)
+{
     static constexpr char hex[] = "0123456789abcdef";
     const unsigned digits = f.numbers ? 4 : 2, per_line = f.numbers ? 8 : 12;
     unsigned long at = 0;
-    const int ok = for_each_row(photo, f.numbers ? PHOTO_RGB565_BE : f.format, [&](const uint8_t *row, size_t bytes) {
+    return for_each_row(photo, f.numbers ? PHOTO_RGB565_BE : f.format, [&](const uint8_t *row, size_t bytes) {
         char line[PHOTO_MAX_SIDE * 4 * 6 + PHOTO_MAX_SIDE];
         size_t k = 0;
         for (size_t i = 0; i < bytes; i += digits / 2, at++) {
@@ -186,15 +268,13 @@ int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_fo
         }
         return write_or_report(out, line, k);
     });
-    if (!ok)
-        return 0;
-    n = snprintf(text, sizeof text, "};\n\n#endif\n");
-    return write_or_report(out, text, static_cast<size_t>(n));
 }
 
 int raw_write(FILE *out, const photo_file_t *photo, char **argv)
 {
     const raw_format &f = *find_format(argv[3]);
+    if (f.lvgl != 0)
+        return write_lvgl(out, photo, argv, f);
     if (ends_with_h(argv[2]))
         return write_header(out, photo, argv, f);
     return for_each_row(photo, f.format,

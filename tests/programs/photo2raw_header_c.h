@@ -15,6 +15,15 @@ const uint8_t *photo2raw_header_bytes(uint32_t *length, uint32_t *width, uint32_
 /* The array of sample_rgb565.h: RGB565 as 16-bit numbers. */
 const uint16_t *photo2raw_header_numbers(uint32_t *count, uint32_t *width, uint32_t *height);
 
+/* The fields of an LVGL image descriptor photo2raw wrote (magic: LVGL 8's
+ * always_zero; stride: 0 for LVGL 8, which has none). */
+typedef struct {
+    uint32_t magic, cf, w, h, stride, data_size;
+    const uint8_t *data;
+} photo2raw_lvgl_fields;
+photo2raw_lvgl_fields photo2raw_lvgl9(void); /* sample_lvgl9.c, lvgl9-rgb565 */
+photo2raw_lvgl_fields photo2raw_lvgl8(void); /* sample_lvgl8.c, lvgl8-rgb565-swap */
+
 #ifdef __cplusplus
 }
 #endif

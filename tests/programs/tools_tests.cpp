@@ -411,8 +411,8 @@ TEST_F(Photo2bmp, Photo2rawWritesWhatTheReaderGivesInEveryFormat)
     // file is opened.
     const run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, dir / "none.photo", raw + "2", "rgb555"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "rgb555 is not a format: give rgb565, rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222 or "
-                     "stored.\n");
+    EXPECT_EQ(r.err, "rgb555 is not a format: give rgb565, rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222, "
+                     "stored, lvgl9-rgb565, lvgl9-xrgb8888, lvgl8-rgb565, lvgl8-rgb565-swap or lvgl8-xrgb8888.\n");
     EXPECT_FALSE(file_exists(raw + "2"));
 }
 
@@ -437,6 +437,31 @@ TEST(Photo2raw, ItsHeaderCompilesAsCAndCxxToTheReadersBytes)
     for (uint32_t i = 0; i < count; i++)
         ASSERT_EQ(numbers[i], want[2 * i] << 8 | want[2 * i + 1]) << i;
     EXPECT_EQ(sample_rgb565[0], numbers[0]);
+}
+
+// The LVGL files, compiled against lvgl.h stand-ins with LVGL's field
+// layout: each descriptor's fields, and its data the reader's bytes.
+TEST(Photo2raw, ItsLvglFilesCompileToDescriptorsOfTheReadersBytes)
+{
+    const bytes file = read_file(PHOTO2RAW_SAMPLE);
+    const struct {
+        photo2raw_lvgl_fields got;
+        uint32_t magic, cf, stride;
+        photo_format_t format;
+    } cases[] = {
+        // LV_IMAGE_HEADER_MAGIC, LV_COLOR_FORMAT_RGB565: native 16-bit numbers.
+        {photo2raw_lvgl9(), 0x19, 0x12, 97 * 2, PHOTO_RGB565_LE},
+        // always_zero, LV_IMG_CF_TRUE_COLOR: with LV_COLOR_16_SWAP, high byte first.
+        {photo2raw_lvgl8(), 0, 4, 0, PHOTO_RGB565_BE},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.got.magic, c.magic);
+        EXPECT_EQ(c.got.cf, c.cf);
+        EXPECT_EQ(c.got.w, 97u);
+        EXPECT_EQ(c.got.h, 65u);
+        EXPECT_EQ(c.got.stride, c.stride);
+        EXPECT_EQ(bytes(c.got.data, c.got.data + c.got.data_size), read_whole(file, c.format));
+    }
 }
 
 TEST_F(Photo2bmp, AFailingFstatIsReported)
