@@ -71,6 +71,6 @@ step test-command in_root "$test_lines" || true
 # The suite's own count, from each workflow's closing line.
 grep -E 'tests passed|tests failed|^[0-9]+% tests' "$logs/test-command.log" || true
 grep -E '\(Skipped\)|\(Failed\)|Not Run' "$logs/test-command.log" || true
-du -sh "$root" | sed 's/^/root size: /'
+du -shx "$root" | sed 's/^/root size: /'
 echo "packages: $(chroot "$root" dpkg-query -W -f='${Status}\n' | grep -c 'install ok installed')"
 exit $failed

@@ -31,8 +31,9 @@ declare -A part=(
   # programs are built with link-time optimisation), Node for the npm
   # package (with the CA list Debian's Node only recommends: without it,
   # it warns on standard error at every start), the three browser engines
-  # to run the page in, with what drives each.
-  [web]="clang-14 llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs ca-certificates chromium chromium-driver python3-selenium python3-pil firefox-esr libfirefox-marionette-perl webkit2gtk-driver xvfb"
+  # to run the page in, with what drives each (xvfb-run needs xauth, which
+  # xvfb only recommends).
+  [web]="clang-14 llvm-14 lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs ca-certificates chromium chromium-driver python3-selenium python3-pil firefox-esr libfirefox-marionette-perl webkit2gtk-driver xvfb xauth"
 )
 order=(core sanitize docs cross devices fpga arduino fbview web)
 

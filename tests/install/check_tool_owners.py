@@ -138,6 +138,11 @@ def main():
     for cache in args.cache or list(caches(args.build_dir)):
         tools.update(tools_in_cache(cache))
         tools.update(tools_in_compiler_files(cache))
+    # The project's own programs, which the tests' consumer projects find in
+    # the build tree's install prefixes, are not tools of the machine's.
+    if not args.cache:
+        own = os.path.realpath(args.build_dir) + os.sep
+        tools = {t: e for t, e in tools.items() if not os.path.realpath(t).startswith(own)}
     packages, providers = installed_packages()
     reached = installed_by_script(args.install_script, packages, providers)
     base = {n for n, p in packages.items() if p['priority'] in ('required', 'important')}
