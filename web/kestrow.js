@@ -479,7 +479,8 @@ if (typeof document !== "undefined" && document.getElementById("kestrow-page")) 
       drawBmp($("original"), bmp, zoom);
       drawBmp($("preview"), preview, zoom);
       offer(base + ".photo", photo, "application/octet-stream");
-      offer(base + ".h", await call("toRaw", photo, $("format").value, base + ".h"), "text/x-c");
+      const format = $("format").value, source = base + (format.startsWith("lvgl") ? ".c" : ".h");
+      offer(source, await call("toRaw", photo, format, source), "text/x-c");
       const memory = $("memory").value, rgb444 = bits === 12;
       offer(base + "." + memory, await call("toMem", photo, { name: base + "." + memory, rgb444 }), "text/plain");
       if (memory === "mem") offer(base + ".vh", await call("toMemHeader", photo, { rgb444 }), "text/plain");

@@ -7,7 +7,7 @@
 # line in the front page's layout table, and every command that uses a build
 # folder starts from where a reader stands: the same page configures that
 # folder (or links to the page that does). One check a run:
-#   check_docs.py SOURCE_DIR links|pages|layout|commands
+#   check_docs.py SOURCE_DIR links|pages|layout|commands|formats
 import os
 import re
 import sys
@@ -139,10 +139,19 @@ def check_commands(root):
     return problems
 
 
+def check_formats(root):
+    """Every format in photo2raw's table is described in its man page."""
+    with open(os.path.join(root, 'programs', 'photo2raw.cpp'), encoding='utf-8') as f:
+        formats = re.findall(r'^ *\{"([a-z0-9-]+)", PHOTO_', f.read(), re.M)
+    with open(os.path.join(root, 'man', 'photo2raw.1'), encoding='utf-8') as f:
+        described = set(re.findall(r'^\.BR? ([a-z0-9-]+)(?: ,)?$', f.read(), re.M))
+    return [f'man/photo2raw.1 does not describe the format {name}' for name in formats if name not in described]
+
+
 def main():
     root, check = sys.argv[1], sys.argv[2]
     problems = {'links': check_links, 'pages': check_pages, 'layout': check_layout,
-                'commands': check_commands}[check](root)
+                'commands': check_commands, 'formats': check_formats}[check](root)
     for p in problems:
         print(p)
     return 1 if problems else 0

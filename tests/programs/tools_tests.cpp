@@ -411,8 +411,11 @@ TEST_F(Photo2bmp, Photo2rawWritesWhatTheReaderGivesInEveryFormat)
     // file is opened.
     const run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, dir / "none.photo", raw + "2", "rgb555"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "rgb555 is not a format: give rgb565, rgb565be, rgb565le, rgb332, rgb888, xrgb8888, rgb222, "
-                     "stored, lvgl9-rgb565, lvgl9-xrgb8888, lvgl8-rgb565, lvgl8-rgb565-swap or lvgl8-xrgb8888.\n");
+    const std::string give = "rgb555 is not a format: give ";
+    EXPECT_EQ(r.err.substr(0, give.size()), give);
+    EXPECT_EQ(r.err.substr(r.err.size() - 2), ".\n");
+    for (const auto &f : formats)
+        EXPECT_NE(r.err.find(std::string(" ") + f.name + ","), std::string::npos) << f.name;
     EXPECT_FALSE(file_exists(raw + "2"));
 }
 
