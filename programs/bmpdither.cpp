@@ -5,7 +5,11 @@
 // pixel of the BMP it writes is a display colour, so the converters keep it
 // exactly, and photo2bmp shows it back byte for byte.
 //
-//   usage: bmpdither <BMP file name> <output file>
+// bmpdither (6-bit) also dithers onto a panel's palette (e-paper, OLEDs):
+// every pixel becomes the nominal colour of one entry, the error carried
+// against what the panel really shows.
+//
+//   usage: bmpdither [--palette NAME] <BMP file name> <output file>
 //
 // Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
 #include <cerrno>
@@ -17,6 +21,7 @@
 #include "bmp_output.h"
 #include "cli_support.h"
 #include "dither.h"
+#include "palette.h"
 
 #ifndef KESTROW_PROGRAM_NAME
 #define KESTROW_PROGRAM_NAME "bmpdither"
@@ -29,9 +34,12 @@ namespace {
 
 // Dithers the pixel array in place and writes it out. Returns 1, or 0 after
 // one message.
-int write_dithered(FILE *out, const bmp_header_t *h, uint8_t *img, dither_t *d)
+int write_dithered(FILE *out, const bmp_header_t *h, uint8_t *img, dither_t *d, const photo_palette_t *palette)
 {
-    dither_image(d, img, static_cast<size_t>(bmp_row_width(h)), h->img_height);
+    if (palette != nullptr)
+        palette_dither(palette, img, static_cast<size_t>(bmp_row_width(h)), h->img_width, h->img_height);
+    else
+        dither_image(d, img, static_cast<size_t>(bmp_row_width(h)), h->img_height);
     return bmp_output_header(out, h->img_width, h->img_height) &&
            bmp_output_rows(out, img, h->img_width, h->img_height);
 }
@@ -40,6 +48,10 @@ int write_dithered(FILE *out, const bmp_header_t *h, uint8_t *img, dither_t *d)
 
 int main(int argc, char **argv)
 {
+    photo_palette_t palette{};
+    bool use_palette = false;
+    if (KESTROW_COLOR_BITS == 6 && !palette_option(&argc, &argv, &palette, &use_palette))
+        return 2;
     if (argc != 3) {
         fprintf(stderr, "usage: %s <BMP file name> <output file>\n",
                 program_name(argc, argv, KESTROW_PROGRAM_NAME));
@@ -96,7 +108,7 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    int written = write_dithered(out, &bmp_header, img_data, d);
+    int written = write_dithered(out, &bmp_header, img_data, d, use_palette ? &palette : nullptr);
     if (fclose(out) != 0) {
         perror("close output file");
         written = 0;

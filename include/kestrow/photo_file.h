@@ -675,6 +675,162 @@ static inline int photo_check_values(const photo_file_t *p, uint32_t *bad_offset
     return 0;
 }
 
+/* ---- Panels of a few colours ------------------------------------------- */
+/* E-paper panels and monochrome OLEDs show a few colours, each known to the
+ * panel by a number of its own. A photo file for one is a 6-bit file whose
+ * every value is the nominal colour of a palette entry (bmpdither
+ * --palette writes such pictures); the reader hands its rows out as the
+ * panel's numbers, packed as the panel takes them. Each entry also keeps
+ * the colour the panel really shows, as measured, for previews. */
+typedef struct photo_palette_entry {
+    uint8_t value;            /* the 6-bit value in the file (pure yellow 0x40) */
+    uint8_t number;           /* the panel's own number for it, 0 to 15 */
+    uint8_t red, green, blue; /* what the panel shows (sRGB, measured) */
+} photo_palette_entry_t;
+
+#define PHOTO_PALETTE_MAX 16u
+typedef struct photo_palette {
+    const char *name;
+    uint8_t count;
+    photo_palette_entry_t entry[PHOTO_PALETTE_MAX];
+} photo_palette_t;
+
+/* The built-in palettes, each a braced initialiser for a photo_palette_t:
+ *     static const photo_palette_t panel = PHOTO_PALETTE_BWR;
+ * Where each measurement comes from is in the docs (e-paper page). */
+#define PHOTO_PALETTE_MONO                                                                               \
+    {"mono", 2, {{0x00, 0, 0, 0, 0}, {0x3F, 1, 255, 255, 255}}}
+#define PHOTO_PALETTE_GRAY4                                                                              \
+    {"gray4", 4, {{0x00, 0, 26, 24, 30}, {0x15, 1, 78, 82, 85}, {0x2A, 2, 128, 137, 141}, {0x3F, 3, 180, 193, 198}}}
+#define PHOTO_PALETTE_BWR                                                                                \
+    {"bwr", 3, {{0x00, 0, 26, 14, 35}, {0x3F, 1, 180, 197, 202}, {0x30, 2, 119, 12, 2}}}
+#define PHOTO_PALETTE_BWY                                                                                \
+    {"bwy", 3, {{0x00, 0, 26, 14, 35}, {0x3F, 1, 180, 197, 202}, {0x40, 2, 201, 185, 0}}}
+#define PHOTO_PALETTE_ACEP7                                                                              \
+    {"acep7", 7, {{0x00, 0, 57, 48, 57}, {0x3F, 1, 255, 255, 255}, {0x0C, 2, 58, 91, 70}, {0x03, 3, 61, 59, 94}, \
+                  {0x30, 4, 156, 72, 75}, {0x40, 5, 208, 190, 71}, {0x38, 6, 177, 106, 73}}}
+#define PHOTO_PALETTE_SPECTRA6                                                                           \
+    {"spectra6", 6, {{0x00, 0, 26, 14, 35}, {0x3F, 1, 180, 197, 202}, {0x40, 2, 201, 185, 0},             \
+                     {0x30, 3, 119, 12, 2}, {0x03, 5, 0, 67, 137}, {0x0C, 6, 40, 81, 58}}}
+/* Every built-in palette, for a table of them. */
+#define PHOTO_PALETTES                                                                                   \
+    PHOTO_PALETTE_MONO, PHOTO_PALETTE_GRAY4, PHOTO_PALETTE_BWR, PHOTO_PALETTE_BWY, PHOTO_PALETTE_ACEP7,    \
+        PHOTO_PALETTE_SPECTRA6
+
+/* How a panel takes its pixels. Rows are display rows, top first; a
+ * row's last byte is filled out with zero bits. */
+typedef enum photo_packing {
+    PHOTO_PACK_1BPP,   /* a bit a pixel, leftmost in the top bit: the number (mono: white 1) */
+    PHOTO_PACK_PAGES,  /* SSD1306 / SH1106: a page of eight rows, a byte a column, top row in bit 0 */
+    PHOTO_PACK_2BPP,   /* two bits a pixel, leftmost in the top bits */
+    PHOTO_PACK_PLANES, /* three colours, two planes of a bit a pixel: plane 0 is 0 where black
+                        * (number 0), 1 elsewhere; plane 1 is 1 where the colour is (number 2) */
+    PHOTO_PACK_4BPP    /* four bits a pixel, two a byte, leftmost in the high nibble */
+} photo_packing_t;
+
+/* The highest number a packing holds. */
+static inline unsigned photo_packing_top(photo_packing_t packing)
+{
+    switch (packing) {
+    case PHOTO_PACK_1BPP:
+    case PHOTO_PACK_PAGES: return 1;
+    case PHOTO_PACK_PLANES: return 2;
+    case PHOTO_PACK_2BPP: return 3;
+    case PHOTO_PACK_4BPP: return 15;
+    }
+    return 0;
+}
+
+/* Bits a pixel takes in a row of `packing`; 0 for one that is not. */
+static inline unsigned photo_packing_bits(photo_packing_t packing)
+{
+    switch (packing) {
+    case PHOTO_PACK_1BPP:
+    case PHOTO_PACK_PLANES: return 1;
+    case PHOTO_PACK_2BPP: return 2;
+    case PHOTO_PACK_4BPP: return 4;
+    case PHOTO_PACK_PAGES: return 8; /* a byte a column, for a page */
+    }
+    return 0;
+}
+
+/* Bytes one read gives: a row (of one plane), or for PHOTO_PACK_PAGES a
+ * page, one byte a column. */
+static inline uint32_t photo_packed_bytes(const photo_file_t *p, photo_packing_t packing)
+{
+    const uint32_t bits = photo_packing_bits(packing);
+    return packing == PHOTO_PACK_PAGES ? p->width : (p->width * bits + 7u) / 8u;
+}
+
+/* The panel's number for a 6-bit value, or -1 where the palette has none. */
+static inline int photo_palette_number(const photo_palette_t *palette, uint8_t value)
+{
+    unsigned i;
+    for (i = 0; i < palette->count && i < PHOTO_PALETTE_MAX; i++)
+        if (palette->entry[i].value == value)
+            return palette->entry[i].number;
+    return -1;
+}
+
+/* Where a packed pixel's bits go: ORs number `n` of column x into row. */
+static inline void photo_pack_pixel(photo_packing_t packing, unsigned plane, uint32_t x, unsigned n, uint8_t *row)
+{
+    switch (packing) {
+    case PHOTO_PACK_1BPP: row[x >> 3] = (uint8_t)(row[x >> 3] | n << (7u - (x & 7u))); break;
+    case PHOTO_PACK_PLANES:
+        row[x >> 3] = (uint8_t)(row[x >> 3] | (plane == 0 ? n != 0 : n == 2) << (7u - (x & 7u)));
+        break;
+    case PHOTO_PACK_2BPP: row[x >> 2] = (uint8_t)(row[x >> 2] | n << (6u - 2u * (x & 3u))); break;
+    case PHOTO_PACK_4BPP: row[x >> 1] = (uint8_t)(row[x >> 1] | n << ((x & 1u) ? 0u : 4u)); break;
+    case PHOTO_PACK_PAGES: break;
+    }
+}
+
+/* Display row y of a 6-bit file as the panel's numbers in `packing` (plane
+ * 0 or 1 for PHOTO_PACK_PLANES, else 0), photo_packed_bytes bytes into
+ * dst; for PHOTO_PACK_PAGES, the page of rows y to y + 7 (y a multiple of
+ * 8; rows past the picture's last are 0). PHOTO_ERR_VALUE where a value is
+ * not in the palette or its number does not fit the packing;
+ * PHOTO_ERR_FORMAT for a 16-bit file or an unknown packing. */
+static inline int photo_read_packed(const photo_file_t *p, const photo_palette_t *palette, photo_packing_t packing,
+                                    uint32_t y, unsigned plane, uint8_t *dst)
+{
+    uint8_t values[8];
+    const unsigned top = photo_packing_top(packing);
+    const uint32_t rows = packing == PHOTO_PACK_PAGES ? 8u : 1u;
+    uint32_t x, r, i, bytes;
+    int rc = photo_read_check(p, PHOTO_AS_STORED, dst);
+    if (rc != 0)
+        return rc;
+    if (palette == NULL)
+        return PHOTO_ERR_ARGUMENT;
+    if (p->value_bytes != 1 || top == 0 || plane > (packing == PHOTO_PACK_PLANES ? 1u : 0u))
+        return PHOTO_ERR_FORMAT;
+    if (y >= p->height || (packing == PHOTO_PACK_PAGES && (y & 7u) != 0))
+        return PHOTO_ERR_RANGE;
+    bytes = photo_packed_bytes(p, packing);
+    for (i = 0; i < bytes; i++)
+        dst[i] = 0;
+    for (x = 0; x < p->width; x += 8) {
+        const uint32_t k = p->width - x < 8u ? p->width - x : 8u;
+        for (r = 0; r < rows && y + r < p->height; r++) {
+            rc = photo_read_span(p, x, y + r, k, PHOTO_AS_STORED, values);
+            if (rc != 0)
+                return rc;
+            for (i = 0; i < k; i++) {
+                const int n = photo_palette_number(palette, values[i]);
+                if (n < 0 || (unsigned)n > top)
+                    return PHOTO_ERR_VALUE;
+                if (packing == PHOTO_PACK_PAGES)
+                    dst[x + i] = (uint8_t)(dst[x + i] | (unsigned)n << r);
+                else
+                    photo_pack_pixel(packing, plane, x + i, (unsigned)n, dst);
+            }
+        }
+    }
+    return 0;
+}
+
 /* One line for each code, without a newline. */
 static inline const char *photo_error_text(int code)
 {

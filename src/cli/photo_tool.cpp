@@ -142,6 +142,8 @@ int photo_tool_write_output(const char *out_name, const char *output, photo_tool
 
 namespace {
 
+photo_tool_accept_fn accept_also = nullptr;
+
 struct one_picture {
     const photo_file_t *file;
     char **argv;
@@ -155,6 +157,8 @@ int write_one(FILE *out, void *context)
 }
 
 } // namespace
+
+void photo_tool_accept_only(photo_tool_accept_fn accept) { accept_also = accept; }
 
 int photo_tool_main_with(int argc, char **argv, const char *own_name, const char *output, const char *extra,
                          photo_tool_check_fn check, photo_tool_write_fn write)
@@ -172,6 +176,10 @@ int photo_tool_main_with(int argc, char **argv, const char *own_name, const char
     photo_tool_picture picture;
     if (!photo_tool_load(argv[1], argv[2], &picture))
         return 2;
+    if (accept_also != nullptr && !accept_also(&picture.file, argv[1])) {
+        photo_tool_release(&picture);
+        return 2;
+    }
     one_picture one = {&picture.file, argv, write};
     const int status = photo_tool_write_output(argv[2], output, write_one, &one);
     photo_tool_release(&picture);

@@ -32,6 +32,13 @@ using photo_tool_check_fn = int (*)(const char *argument);
 int photo_tool_main_with(int argc, char **argv, const char *own_name, const char *output, const char *extra,
                          photo_tool_check_fn check, photo_tool_write_fn write);
 
+// Checks the loaded photo file further (its values against a panel's
+// palette) before the output is opened; returns 1, or 0 after one message.
+using photo_tool_accept_fn = int (*)(const photo_file_t *photo, const char *name);
+
+// Has photo_tool_main and photo_tool_main_with also ask `accept`.
+void photo_tool_accept_only(photo_tool_accept_fn accept);
+
 // One photo file, read whole and checked.
 struct photo_tool_picture {
     photo_file_t file;  // open on `bytes`
