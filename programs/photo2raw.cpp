@@ -10,9 +10,11 @@
 // in a header, low byte first as bytes. The lvgl formats write a C file
 // that LVGL compiles as it is: an image descriptor (LVGL 9's
 // lv_image_dsc_t, LVGL 8's lv_img_dsc_t) over the pixels; its output's name
-// must end in ".c".
+// must end in ".c". The packed formats are for panels of a few colours
+// (e-paper, monochrome OLEDs): each pixel as the panel's own number for it
+// in the palette given with --palette, packed as the panel takes it.
 //
-//   usage: photo2raw <photo file> <output file> <format>
+//   usage: photo2raw [--palette NAME] <photo file> <output file> <format>
 //
 // Exit status: 0 written, 2 bad arguments or input, 3 writing failed.
 #include <cstdint>
@@ -21,6 +23,7 @@
 
 #include <kestrow/photo_file.h>
 
+#include "palette.h"
 #include "photo_tool.h"
 
 namespace {
@@ -33,6 +36,7 @@ struct raw_format {
     int lvgl = 0;           // 9 or 8: an LVGL image descriptor of that version
     const char *lvgl_cf = nullptr;    // its colour format, as LVGL names it
     const char *lvgl_guard = nullptr; // LVGL 8: the configuration its pixels need
+    int packing = -1;       // a photo_packing_t: the panel's numbers, packed
 };
 
 const raw_format formats[] = {
@@ -55,7 +59,21 @@ const raw_format formats[] = {
      "LV_COLOR_16_SWAP", false, 8, "LV_IMG_CF_TRUE_COLOR", "LV_COLOR_DEPTH == 16 && LV_COLOR_16_SWAP"},
     {"lvgl8-xrgb8888", PHOTO_XRGB8888, "an LVGL 8 lv_img_dsc_t, true colour at LV_COLOR_DEPTH 32", false, 8,
      "LV_IMG_CF_TRUE_COLOR", "LV_COLOR_DEPTH == 32"},
+    // Panels of a few colours: the panel's numbers from --palette's table.
+    {"1bpp", PHOTO_AS_STORED, "a bit a pixel in rows, leftmost pixel in the top bit (mono: white 1)", false, 0,
+     nullptr, nullptr, PHOTO_PACK_1BPP},
+    {"ssd1306", PHOTO_AS_STORED, "pages of eight rows, a byte a column, top row in bit 0 (SSD1306, SH1106)", false,
+     0, nullptr, nullptr, PHOTO_PACK_PAGES},
+    {"2bpp", PHOTO_AS_STORED, "two bits a pixel in rows, leftmost pixel in the top bits", false, 0, nullptr, nullptr,
+     PHOTO_PACK_2BPP},
+    {"planes", PHOTO_AS_STORED, "two planes of a bit a pixel: 0 where black, then 1 where the colour is", false, 0,
+     nullptr, nullptr, PHOTO_PACK_PLANES},
+    {"4bpp", PHOTO_AS_STORED, "four bits a pixel, two a byte, leftmost pixel in the high nibble", false, 0, nullptr,
+     nullptr, PHOTO_PACK_4BPP},
 };
+
+photo_palette_t palette;
+bool use_palette = false;
 
 const raw_format *find_format(const char *name)
 {
@@ -86,9 +104,44 @@ int write_or_report(FILE *out, const void *bytes, size_t n)
     return 1;
 }
 
-// Hands each row, top first, to `emit`; returns 1, or 0 after a message.
-template <typename Emit> int for_each_row(const photo_file_t *photo, photo_format_t format, Emit emit)
+// Hands each packed row (each page; plane 0's rows, then plane 1's), top
+// first, to `emit`; returns 1, or 0 after a message.
+template <typename Emit> int for_each_packed(const photo_file_t *photo, photo_packing_t packing, Emit emit)
 {
+    uint8_t row[PHOTO_MAX_SIDE];
+    const size_t bytes = photo_packed_bytes(photo, packing);
+    const unsigned planes = packing == PHOTO_PACK_PLANES ? 2 : 1, step = packing == PHOTO_PACK_PAGES ? 8 : 1;
+    for (unsigned plane = 0; plane < planes; plane++)
+        for (uint32_t y = 0; y < photo->height; y += step) {
+            const int rc = photo_read_packed(photo, &palette, packing, y, plane, row);
+            if (rc != 0) {
+                fprintf(stderr, "read photo file: %s\n", photo_error_text(rc));
+                return 0;
+            }
+            if (!emit(row, bytes))
+                return 0;
+        }
+    return 1;
+}
+
+// The bytes the output holds, with `f`.
+unsigned long output_bytes(const photo_file_t *photo, const raw_format &f)
+{
+    if (f.packing < 0)
+        return static_cast<unsigned long>(photo->width) * photo->height * photo_format_bytes(f.format, photo->value_bytes);
+    const auto packing = static_cast<photo_packing_t>(f.packing);
+    const unsigned long rows = packing == PHOTO_PACK_PAGES ? (photo->height + 7) / 8 : photo->height;
+    return rows * photo_packed_bytes(photo, packing) * (packing == PHOTO_PACK_PLANES ? 2 : 1);
+}
+
+// Hands each row, top first, to `emit`; returns 1, or 0 after a message.
+// `format` is the reader's format (a header's numbers are read high byte
+// first, to be written as numbers).
+template <typename Emit>
+int for_each_row(const photo_file_t *photo, const raw_format &f, photo_format_t format, Emit emit)
+{
+    if (f.packing >= 0)
+        return for_each_packed(photo, static_cast<photo_packing_t>(f.packing), emit);
     uint8_t row[PHOTO_MAX_SIDE * 4];
     const size_t row_bytes = size_t{photo->width} * photo_format_bytes(format, photo->value_bytes);
     for (uint32_t y = 0; y < photo->height; y++) {
@@ -156,8 +209,8 @@ int write_header(FILE *out, const photo_file_t *photo, char **argv, const raw_fo
     comment_safe(base_name(argv[1]), input, sizeof input);
     comment_safe(base_name(argv[2]), output, sizeof output);
     // A header of numbers counts values, one a pixel; of bytes, bytes.
-    const unsigned long length = static_cast<unsigned long>(photo->width) * photo->height *
-                                 (f.numbers ? 1 : photo_format_bytes(f.format, photo->value_bytes));
+    const unsigned long length = f.numbers ? static_cast<unsigned long>(photo->width) * photo->height
+                                           : output_bytes(photo, f);
     const char *type = f.numbers ? "uint16_t" : "uint8_t";
     int n = snprintf(text, sizeof text,
                      "/* %s: %s as photo2raw writes it, %u x %u pixels, top row first,\n"
@@ -250,7 +303,7 @@ int write_values(FILE *out, const photo_file_t *photo, const raw_format &f, unsi
     static constexpr char hex[] = "0123456789abcdef";
     const unsigned digits = f.numbers ? 4 : 2, per_line = f.numbers ? 8 : 12;
     unsigned long at = 0;
-    return for_each_row(photo, f.numbers ? PHOTO_RGB565_BE : f.format, [&](const uint8_t *row, size_t bytes) {
+    return for_each_row(photo, f, f.numbers ? PHOTO_RGB565_BE : f.format, [&](const uint8_t *row, size_t bytes) {
         char line[PHOTO_MAX_SIDE * 4 * 6 + PHOTO_MAX_SIDE];
         size_t k = 0;
         for (size_t i = 0; i < bytes; i += digits / 2, at++) {
@@ -277,13 +330,47 @@ int raw_write(FILE *out, const photo_file_t *photo, char **argv)
         return write_lvgl(out, photo, argv, f);
     if (ends_with_h(argv[2]))
         return write_header(out, photo, argv, f);
-    return for_each_row(photo, f.format,
+    return for_each_row(photo, f, f.format,
                         [out](const uint8_t *row, size_t bytes) { return write_or_report(out, row, bytes); });
 }
 
 } // namespace
 
+// A packed format needs a palette whose every number it can hold; the
+// others take none.
+int check_palette_for(const raw_format &f)
+{
+    if (f.packing < 0) {
+        if (use_palette)
+            fprintf(stderr, "%s takes no palette: --palette is for 1bpp, ssd1306, 2bpp, planes and 4bpp.\n", f.name);
+        return !use_palette;
+    }
+    if (!use_palette) {
+        fprintf(stderr, "%s needs --palette NAME: the palette the picture was dithered onto.\n", f.name);
+        return 0;
+    }
+    const unsigned top = photo_packing_top(static_cast<photo_packing_t>(f.packing));
+    for (unsigned i = 0; i < palette.count; i++)
+        if (palette.entry[i].number > top) {
+            fprintf(stderr, "%s has the number %u, and %s holds 0 to %u.\n", palette.name, palette.entry[i].number,
+                    f.name, top);
+            return 0;
+        }
+    return 1;
+}
+
+int check_format_and_palette(const char *name)
+{
+    return check_format(name) && check_palette_for(*find_format(name));
+}
+
+int check_palette(const photo_file_t *photo, const char *name) { return palette_check_photo(&palette, photo, name); }
+
 int main(int argc, char **argv)
 {
-    return photo_tool_main_with(argc, argv, "photo2raw", "output file", "format", check_format, raw_write);
+    if (!palette_option(&argc, &argv, &palette, &use_palette))
+        return 2;
+    if (use_palette)
+        photo_tool_accept_only(check_palette);
+    return photo_tool_main_with(argc, argv, "photo2raw", "output file", "format", check_format_and_palette, raw_write);
 }

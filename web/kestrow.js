@@ -213,6 +213,10 @@ function refused(run) {
 // The dithers also come built with WebAssembly SIMD (<name>.simd), for
 // their vector scan: the same bytes, sooner.
 const SIMD_PROGRAMS = ["bmpdither", "bmpdither16"];
+// The packings each built-in palette's panels take, the first offered when
+// the palette is chosen.
+const PACKINGS = { mono: ["1bpp", "ssd1306"], gray4: ["2bpp"], bwr: ["planes"], bwy: ["planes"], acep7: ["4bpp"],
+                   spectra6: ["4bpp"] };
 
 // Whether this engine has WebAssembly SIMD: a module of one SIMD
 // instruction validates only where it does.
@@ -253,14 +257,18 @@ function makeApi(modules) {
   // BMP bytes to photo file bytes, as kestrow or kestrow16 would write them
   // (after bmpdither, bmpdither16 or bmpdither12 when dither is true). 12
   // bits is 4:4:4 VGA colour, carried by kestrow16's 16-bit photo file.
-  // `name` is the name the messages give the BMP.
+  // `name` is the name the messages give the BMP. With `palette` (a
+  // panel of a few colours: mono, bwr, spectra6 ...), it is dithered onto
+  // that palette, 6-bit.
   const DITHERS = { 6: "bmpdither", 12: "bmpdither12", 16: "bmpdither16" };
-  function convertBmp(bytes, { bits = 16, dither = false, name = "input.bmp" } = {}) {
+  function convertBmp(bytes, { bits = 16, dither = false, name = "input.bmp", palette = null } = {}) {
+    if (palette) bits = 6, dither = true;
     if (!DITHERS[bits]) throw new Error("bits must be 6, 12 or 16");
     const files = fileSet([[name, bytes]]);
     let source = name;
     if (dither) {
-      const d = run(DITHERS[bits], [name, "dithered.bmp"], files);
+      const options = palette ? ["--palette", palette] : [];
+      const d = run(DITHERS[bits], [...options, name, "dithered.bmp"], files);
       if (d.status !== 0) throw refused(d);
       source = "dithered.bmp";
     }
@@ -278,8 +286,9 @@ function makeApi(modules) {
   }
   const api = {
     convertBmp,
-    // photo2bmp's preview BMP.
-    toBmp: (photo) => photoTool("photo2bmp", photo, "preview.bmp").bytes,
+    // photo2bmp's preview BMP; with `palette`, as that panel shows it.
+    toBmp: (photo, { palette = null } = {}) =>
+      photoTool("photo2bmp", photo, "preview.bmp", [], palette ? ["--palette", palette] : []).bytes,
     // photo2mem's memory image as text, in the form `name` asks for
     // (.mem, .coe, .mif, .vhd), 12-bit 4:4:4 with rgb444; and the Verilog
     // header a .mem comes with.
@@ -287,8 +296,10 @@ function makeApi(modules) {
       new TextDecoder().decode(photoTool("photo2mem", photo, name, [], rgb444 ? ["--rgb444"] : []).bytes),
     toMemHeader: (photo, { rgb444 = false } = {}) => new TextDecoder().decode(
       contents(photoTool("photo2mem", photo, "picture.mem", [], rgb444 ? ["--rgb444"] : []).files, "picture.vh")),
-    // photo2raw's bytes in `format`, or its C header when `headerName` ends in .h.
-    toRaw: (photo, format, headerName = "picture.raw") => photoTool("photo2raw", photo, headerName, [format]).bytes,
+    // photo2raw's bytes in `format`, or its C header when `headerName` ends
+    // in .h; a packed format (1bpp, ssd1306 ...) takes the picture's palette.
+    toRaw: (photo, format, headerName = "picture.raw", { palette = null } = {}) =>
+      photoTool("photo2raw", photo, headerName, [format], palette ? ["--palette", palette] : []).bytes,
   };
   return api;
 }
@@ -414,6 +425,11 @@ if (typeof document !== "undefined" && document.getElementById("kestrow-page")) 
     const [w, h] = $("preset").value.split("x");
     if (h) { $("width").value = w; $("height").value = h; }
   });
+  // A panel's palette brings its packing to the C header's format.
+  $("bits").addEventListener("change", () => {
+    const packings = PACKINGS[$("bits").value];
+    if (packings) $("format").value = packings[0];
+  });
   async function take(file) {
     if (!file) return;
     picture = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
@@ -467,12 +483,14 @@ if (typeof document !== "undefined" && document.getElementById("kestrow-page")) 
       say("Converting...");
       working(true);
       const bmp = picture.isBmp ? picture.bytes : await panelBmp(picture.bytes, w, h);
-      const bits = Number($("bits").value), dither = $("dither").checked;
+      // A palette's name in the colour list is a panel of a few colours.
+      const colour = $("bits").value, palette = /^\d+$/.test(colour) ? null : colour;
+      const bits = palette ? 6 : Number(colour), dither = palette ? true : $("dither").checked;
       const base = picture.name.replace(/\.[^.]*$/, "").replace(/[^A-Za-z0-9_-]/g, "_") || "picture";
       // Off the page's thread where a worker could be made.
       const call = api.worker ? api.worker.call : async (method, ...args) => api[method](...args);
-      const photo = await call("convertBmp", bmp, { bits, dither, name: picture.isBmp ? picture.name : base + ".bmp" });
-      const preview = await call("toBmp", photo);
+      const photo = await call("convertBmp", bmp, { bits, dither, palette, name: picture.isBmp ? picture.name : base + ".bmp" });
+      const preview = await call("toBmp", photo, { palette });
       const pw = photo[0] | photo[1] << 8, ph = photo[2] | photo[3] << 8;
       // Both at the same whole-pixel magnification, without smoothing.
       const zoom = Math.max(1, Math.min(8, Math.floor(480 / pw), Math.floor(480 / ph)));
@@ -480,7 +498,10 @@ if (typeof document !== "undefined" && document.getElementById("kestrow-page")) 
       drawBmp($("preview"), preview, zoom);
       offer(base + ".photo", photo, "application/octet-stream");
       const format = $("format").value, source = base + (format.startsWith("lvgl") ? ".c" : ".h");
-      offer(source, await call("toRaw", photo, format, source), "text/x-c");
+      // A panel's palette goes with its own packing; where another format
+      // is chosen, the header holds the nominal colours in that format.
+      const packed = palette && (PACKINGS[palette] || []).includes(format);
+      offer(source, await call("toRaw", photo, format, source, { palette: packed ? palette : null }), "text/x-c");
       const memory = $("memory").value, rgb444 = bits === 12;
       offer(base + "." + memory, await call("toMem", photo, { name: base + "." + memory, rgb444 }), "text/plain");
       if (memory === "mem") offer(base + ".vh", await call("toMemHeader", photo, { rgb444 }), "text/plain");

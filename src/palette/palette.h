@@ -35,7 +35,8 @@ int palette_check_photo(const photo_palette_t *palette, const photo_file_t *phot
 // `row_width` bytes apart, each holding `width` pixels as blue, green, red.
 // Each pixel becomes the nominal colour of one entry. The error is carried
 // in linear light against what each entry looks like, and each pixel takes
-// the entry nearest in OKLab. Integers only: every host writes the same.
+// the nearest entry by luminance and the two opponent colour axes.
+// Integers only: every host writes the same.
 void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_width, uint32_t width,
                     uint32_t height);
 

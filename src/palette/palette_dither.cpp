@@ -2,16 +2,19 @@
 // Copyright (c) 2026 kestrow developers
 // The dither onto a panel's palette.
 //
-// Each pixel is decoded to linear light and the error carried from earlier
-// pixels is added; the result is held inside the box of the colours the
-// panel can show (an e-paper white is far darker than sRGB white, and error
-// that no entry can ever pay back would otherwise pile up and burst out as
-// specks of the wrong colour). The entry nearest to it in OKLab is chosen,
+// Each pixel is decoded to linear light and cut to the box of the colours
+// the panel can show (an e-paper white is far darker than sRGB white, and
+// error that no entry can ever pay back would otherwise pile up and burst
+// out as specks of the wrong colour); the error carried from earlier
+// pixels is added, held to half the box's size beyond it. The entry
+// nearest to that is chosen, by luminance and the two opponent colour axes
+// in linear light (chosen in OKLab instead, or in sRGB, the choice and the
+// error it leaves are measured in different spaces, and the noise grows:
+// bench/palette_quality.py measured both),
 // and what is left over, measured against what that entry really looks
 // like, goes on to the neighbours in Floyd and Steinberg's shares, the rows
 // scanned in alternating directions.
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "palette.h"
@@ -19,65 +22,33 @@
 
 namespace {
 
-// OKLab (Björn Ottosson, 2020) in integers: linear sRGB to cone responses,
-// their cube roots, and those to lightness and two opponent axes. The
-// matrices in 14-bit fixed point.
-constexpr int32_t fix(double v) { return static_cast<int32_t>(v * 16384.0 + (v < 0 ? -0.5 : 0.5)); }
-constexpr int32_t to_lms[3][3] = {{fix(0.4122214708), fix(0.5363325363), fix(0.0514459929)},
-                                  {fix(0.2119034982), fix(0.6806995451), fix(0.1073969566)},
-                                  {fix(0.0883024619), fix(0.2817188376), fix(0.6299787005)}};
-constexpr int32_t to_lab[3][3] = {{fix(0.2104542553), fix(0.7936177850), fix(-0.0040720468)},
-                                  {fix(1.9779984951), fix(-2.4285922050), fix(0.4505937099)},
-                                  {fix(0.0259040371), fix(0.7827717662), fix(-0.8086757660)}};
-
-// cube_root[x] = the cube root of x / 65535, times 65535, rounded down.
-struct cube_root_table {
-    uint16_t at[65536];
-    cube_root_table()
-    {
-        constexpr uint64_t one2 = uint64_t{65535} * 65535;
-        uint64_t r = 0;
-        for (uint64_t x = 0; x < 65536; x++) {
-            while ((r + 1) * (r + 1) * (r + 1) <= x * one2)
-                r++;
-            at[x] = static_cast<uint16_t>(r);
-        }
-    }
-};
-
-struct lab_t {
-    int32_t l, a, b;
-};
-
-// `rgb`: linear red, green, blue, each 0 to 65535.
-lab_t oklab(const cube_root_table &cbrt, const int32_t rgb[3])
-{
-    int32_t c[3];
-    for (int i = 0; i < 3; i++) {
-        const int64_t v = (int64_t{to_lms[i][0]} * rgb[0] + int64_t{to_lms[i][1]} * rgb[1] +
-                           int64_t{to_lms[i][2]} * rgb[2] + 8192) >> 14;
-        c[i] = cbrt.at[std::clamp<int64_t>(v, 0, 65535)];
-    }
-    int32_t o[3];
-    for (int i = 0; i < 3; i++)
-        o[i] = static_cast<int32_t>(
-            (int64_t{to_lab[i][0]} * c[0] + int64_t{to_lab[i][1]} * c[1] + int64_t{to_lab[i][2]} * c[2]) >> 14);
-    return {o[0], o[1], o[2]};
-}
-
 struct entry_t {
     int32_t linear[3];  // what the panel shows, red, green, blue, linear
-    lab_t lab;          // the same in OKLab
     uint8_t bgr[3];     // the nominal colour, as the BMP holds it
 };
 
+// The luminance of linear red, green and blue (Rec. 709), in 14 bits.
+constexpr int64_t luma_red = 3483, luma_green = 11718, luma_blue = 1183;
+
+// How far apart two colours look, from their difference in linear light:
+// the difference in luminance, and in the two opponent axes (red against
+// green, blue against yellow), each squared.
+int64_t apart(int64_t dr, int64_t dg, int64_t db)
+{
+    const int64_t y = (luma_red * dr + luma_green * dg + luma_blue * db) >> 14;
+    const int64_t red_green = dr - dg, blue_yellow = db - (dr + dg) / 2;
+    return y * y + red_green * red_green + blue_yellow * blue_yellow;
+}
+
+int64_t luminance(const int32_t rgb[3]) { return (luma_red * rgb[0] + luma_green * rgb[1] + luma_blue * rgb[2]) >> 14; }
+
 struct palette_run {
-    const cube_root_table &cbrt;
     entry_t entries[PHOTO_PALETTE_MAX];
     unsigned count = 0;
     int32_t low[3], high[3];  // the box the panel's colours span, per channel
+    int64_t dark = 1;         // below this luminance a pixel passes on only part of its error
 
-    palette_run(const cube_root_table &table, const photo_palette_t *palette) : cbrt(table)
+    explicit palette_run(const photo_palette_t *palette)
     {
         for (int c = 0; c < 3; c++)
             low[c] = srgb_linear_one, high[c] = 0;
@@ -90,22 +61,39 @@ struct palette_run {
                 low[c] = std::min(low[c], t.linear[c]);
                 high[c] = std::max(high[c], t.linear[c]);
             }
-            t.lab = oklab(cbrt, t.linear);
             const photo_rgb_t nominal = photo_value6_rgb(e.value);
             t.bgr[0] = nominal.blue, t.bgr[1] = nominal.green, t.bgr[2] = nominal.red;
             entries[count++] = t;
         }
+        // A 64th of the way from the darkest entry to the next darkest.
+        int64_t lowest = INT64_MAX, next = INT64_MAX;
+        for (unsigned i = 0; i < count; i++) {
+            const int64_t y = luminance(entries[i].linear);
+            if (y < lowest)
+                next = lowest, lowest = y;
+            else if (y < next)
+                next = y;
+        }
+        if (next != INT64_MAX)
+            dark = std::max<int64_t>(1, (next - lowest) / 64);
+    }
+
+    // The share of its error (in 256ths) a pixel asking for `asked` passes
+    // on: all of it, but falling to none towards black. There the next
+    // entry up would only appear as dots far apart, which the eye sees as
+    // noise rather than as a dark tone.
+    int32_t share(const int32_t asked[3]) const
+    {
+        return static_cast<int32_t>(std::min<int64_t>(256, luminance(asked) * 256 / dark));
     }
 
     const entry_t &nearest(const int32_t rgb[3]) const
     {
-        const lab_t want = oklab(cbrt, rgb);
         const entry_t *best = &entries[0];
         int64_t best_d = INT64_MAX;
         for (unsigned i = 0; i < count; i++) {
             const entry_t &e = entries[i];
-            const int64_t dl = want.l - e.lab.l, da = want.a - e.lab.a, db = want.b - e.lab.b;
-            const int64_t d = dl * dl + da * da + db * db;
+            const int64_t d = apart(rgb[0] - e.linear[0], rgb[1] - e.linear[1], rgb[2] - e.linear[2]);
             if (d < best_d)
                 best_d = d, best = &e;
         }
@@ -118,8 +106,7 @@ struct palette_run {
 void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_width, uint32_t width,
                     uint32_t height)
 {
-    static const cube_root_table cbrt;
-    const palette_run run(cbrt, palette);
+    const palette_run run(palette);
     // Error reaching this row and the next, red, green, blue a pixel, with
     // a pixel of margin at each end; in 16ths of a linear step.
     // (At most 4096 pixels a row: the BMP reader's limit.)
@@ -135,12 +122,18 @@ void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_wid
             const uint32_t x = forward ? i : width - 1 - i;
             uint8_t *px = row + size_t{x} * 3;
             int32_t *err = &this_row[(size_t{x} + 1) * 3];
-            int32_t want[3];
-            for (int c = 0; c < 3; c++)
-                want[c] = std::clamp(srgb_to_linear[px[2 - c]] + err[c] / 16, run.low[c], run.high[c]);
-            const entry_t &e = run.nearest(want);
+            int32_t want[3], asked[3];
             for (int c = 0; c < 3; c++) {
-                const int32_t left = want[c] - e.linear[c];
+                // The colour asked for, cut to what the panel can show,
+                // plus the error, which is held to half the box beyond it.
+                asked[c] = std::clamp<int32_t>(srgb_to_linear[px[2 - c]], run.low[c], run.high[c]);
+                const int32_t margin = (run.high[c] - run.low[c]) / 2;
+                want[c] = std::clamp(asked[c] + err[c] / 16, run.low[c] - margin, run.high[c] + margin);
+            }
+            const entry_t &e = run.nearest(want);
+            const int32_t share = run.share(asked);
+            for (int c = 0; c < 3; c++) {
+                const int32_t left = (want[c] - e.linear[c]) * share / 256;
                 err[step * 3 + c] += left * 7;
                 int32_t *below = &next_row[(size_t{x} + 1) * 3 + static_cast<size_t>(c)];
                 below[-step * 3] += left * 3;

@@ -579,3 +579,78 @@ TEST(PhotoFile, EveryCodeHasItsOwnOneLineText)
 }
 
 } // namespace
+
+namespace {
+
+// A 6-bit photo file of `rows` (top row first), stored bottom row first.
+bytes photo6(const std::vector<bytes> &rows)
+{
+    const auto w = static_cast<uint8_t>(rows[0].size()), h = static_cast<uint8_t>(rows.size());
+    bytes file = {w, 0, h, 0};
+    for (size_t y = rows.size(); y-- > 0;)
+        file.insert(file.end(), rows[y].begin(), rows[y].end());
+    return file;
+}
+
+} // namespace
+
+TEST(PhotoFile, PacksPanelNumbersAsEachPanelTakesThem)
+{
+    static const photo_palette_t mono = PHOTO_PALETTE_MONO, gray4 = PHOTO_PALETTE_GRAY4, bwr = PHOTO_PALETTE_BWR,
+                                 spectra6 = PHOTO_PALETTE_SPECTRA6;
+    // Values by name: black, white, red, yellow (0x40), blue, greys.
+    const uint8_t K = 0x00, W = 0x3F, R = 0x30, Y = 0x40, B = 0x03, G1 = 0x15, G2 = 0x2A;
+    const bytes mono_row = {W, K, W, W, W, K, K, W, W, K};
+    // Nine rows: the first column runs white, black, black, white, white,
+    // white, black, white | white down the two pages.
+    std::vector<bytes> mono_rows(9, mono_row);
+    const uint8_t column0[9] = {W, K, K, W, W, W, K, W, W};
+    for (int y = 0; y < 9; y++)
+        mono_rows[static_cast<size_t>(y)][0] = column0[y];
+    const struct {
+        const char *name;
+        const photo_palette_t *palette;
+        photo_packing_t packing;
+        std::vector<bytes> rows;
+        uint32_t y;
+        unsigned plane;
+        bytes want;  // the read at row y
+    } cases[] = {
+        {"1bpp, white 1, leftmost in the top bit", &mono, PHOTO_PACK_1BPP, mono_rows, 1, 0, {0x39, 0x80}},
+        {"pages, top row in bit 0", &mono, PHOTO_PACK_PAGES, mono_rows, 0, 0,
+         {0xB9, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00}},
+        {"the last page, rows past the picture 0", &mono, PHOTO_PACK_PAGES, mono_rows, 8, 0,
+         {0x01, 0x00, 0x01, 0x01, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00}},
+        {"2bpp", &gray4, PHOTO_PACK_2BPP, {{W, K, G2, G1, W, K, K, G2, G1, K}}, 0, 0, {0xC9, 0xC2, 0x40}},
+        {"planes: 0 where black", &bwr, PHOTO_PACK_PLANES, {{W, K, R, W, W, K, K, R, W, K}}, 0, 0, {0xB9, 0x80}},
+        {"planes: 1 where red", &bwr, PHOTO_PACK_PLANES, {{W, K, R, W, W, K, K, R, W, K}}, 0, 1, {0x21, 0x00}},
+        {"4bpp, the panel's numbers, high nibble first", &spectra6, PHOTO_PACK_4BPP, {{W, K, R, B, Y}}, 0, 0,
+         {0x10, 0x35, 0x20}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const bytes file = photo6(c.rows);
+        photo_file_t p;
+        ASSERT_EQ(photo_open_memory(&p, file.data(), file.size()), 0);
+        ASSERT_EQ(photo_packed_bytes(&p, c.packing), c.want.size());
+        bytes got(c.want.size(), 0xAA);
+        EXPECT_EQ(photo_read_packed(&p, c.palette, c.packing, c.y, c.plane, got.data()), 0);
+        EXPECT_EQ(got, c.want);
+    }
+    // Refused: a value the palette lacks, a number the packing cannot
+    // hold, a 16-bit file, a page not at a multiple of 8, a third plane.
+    const bytes red_in_mono = photo6({{W, R}}), sixteen = {1, 0, 1, 0, 0xFF, 0xFF};
+    photo_file_t p, q;
+    ASSERT_EQ(photo_open_memory(&p, red_in_mono.data(), red_in_mono.size()), 0);
+    ASSERT_EQ(photo_open_memory(&q, sixteen.data(), sixteen.size()), 0);
+    const bytes file = photo6(mono_rows);
+    photo_file_t m;
+    ASSERT_EQ(photo_open_memory(&m, file.data(), file.size()), 0);
+    uint8_t out[16];
+    EXPECT_EQ(photo_read_packed(&p, &mono, PHOTO_PACK_1BPP, 0, 0, out), PHOTO_ERR_VALUE);
+    EXPECT_EQ(photo_read_packed(&p, &bwr, PHOTO_PACK_1BPP, 0, 0, out), PHOTO_ERR_VALUE);
+    EXPECT_EQ(photo_read_packed(&q, &mono, PHOTO_PACK_1BPP, 0, 0, out), PHOTO_ERR_FORMAT);
+    EXPECT_EQ(photo_read_packed(&m, &mono, PHOTO_PACK_PAGES, 4, 0, out), PHOTO_ERR_RANGE);
+    EXPECT_EQ(photo_read_packed(&m, &mono, PHOTO_PACK_1BPP, 9, 0, out), PHOTO_ERR_RANGE);
+    EXPECT_EQ(photo_read_packed(&m, &bwr, PHOTO_PACK_PLANES, 0, 2, out), PHOTO_ERR_FORMAT);
+}

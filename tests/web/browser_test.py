@@ -112,7 +112,8 @@ window.kestrowReady.then(async (api) => {
     else if (name === "convertBmp") r = api.convertBmp(bytes(args[0]), args[1]);
     else if (name === "toMem") r = new TextEncoder().encode(api.toMem(bytes(args[0]), args[1]));
     else if (name === "toMemHeader") r = new TextEncoder().encode(api.toMemHeader(bytes(args[0])));
-    else r = api.toRaw(bytes(args[0]), args[1], args[2]);
+    else if (name === "toBmp") r = api.toBmp(bytes(args[0]), args[1]);
+    else r = api.toRaw(bytes(args[0]), args[1], args[2], args[3]);
     done({ ok: b64(r) });
   } catch (e) { done({ message: e.message, status: e.status === undefined ? null : e.status }); }
 }, (e) => done({ message: "load: " + e.message, status: null }));
@@ -323,6 +324,21 @@ def page_checks(driver, url, a, native_dir, downloads, controls=True):
         subprocess.run([os.path.join(a.bin, "photo2raw"), "out.photo", "picture.raw", fmt], cwd=native_dir, check=True)
         got, _ = call(driver, "toRaw", base64.b64encode(photo).decode(), fmt, "picture.raw")
         check(got == open(os.path.join(native_dir, "picture.raw"), "rb").read(), f"toRaw {fmt}: photo2raw's bytes")
+
+    # A panel of a few colours: dithered onto its palette, previewed as it
+    # shows it, and its packed bytes.
+    run_native = lambda *cmd: subprocess.run([os.path.join(a.bin, cmd[0]), *cmd[1:]], cwd=native_dir, check=True)
+    run_native("bmpdither", "--palette", "spectra6", "input.bmp", "panel.bmp")
+    run_native("kestrow", "panel.bmp", "panel.photo")
+    run_native("photo2bmp", "--palette", "spectra6", "panel.photo", "panel-shown.bmp")
+    run_native("photo2raw", "--palette", "spectra6", "panel.photo", "panel.raw", "4bpp")
+    panel = open(os.path.join(native_dir, "panel.photo"), "rb").read()
+    got, _ = call(driver, "convertBmp", base64.b64encode(sample).decode(), {"palette": "spectra6"})
+    check(got == panel, "convertBmp onto spectra6: bmpdither --palette then kestrow's bytes")
+    got, _ = call(driver, "toBmp", base64.b64encode(panel).decode(), {"palette": "spectra6"})
+    check(got == open(os.path.join(native_dir, "panel-shown.bmp"), "rb").read(), "toBmp spectra6: photo2bmp --palette's")
+    got, _ = call(driver, "toRaw", base64.b64encode(panel).decode(), "4bpp", "picture.raw", {"palette": "spectra6"})
+    check(got == open(os.path.join(native_dir, "panel.raw"), "rb").read(), "toRaw 4bpp: photo2raw --palette's bytes")
 
     # The students' road: 12-bit dithered, and the vendors' memory forms in 4:4:4.
     photo12 = native(a.bin, native_dir, "input.bmp", sample, 12, True)[2]

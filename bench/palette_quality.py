@@ -1,0 +1,165 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+# Copyright (c) 2026 kestrow developers
+"""How close what a panel of a few colours shows comes to the original.
+
+For each picture and palette (mono, bwr, spectra6), the mean CIEDE2000
+between the original and the picture as the panel shows it (every pixel in
+its entry's measured appearance), both blurred in linear light as
+dither_quality.py does. Ways compared, all onto the same appearance colours:
+  kestrow        bmpdither --palette, kestrow, photo2bmp --palette
+  IM sRGB        ImageMagick -dither FloydSteinberg -remap (in sRGB)
+  IM linear      the same in linear light (-colorspace RGB around it)
+  Pillow         Image.quantize(palette=..., dither=FLOYDSTEINBERG)
+  nearest        Pillow's nearest colour, no dither
+Then the time of whole runs on a 1920 x 1080 photograph: bmpdither
+--palette spectra6 against ImageMagick's remap, interleaved, medians.
+
+usage: bench/palette_quality.py [BUILD_DIR [ROUNDS]]
+(needs python3-skimage, python3-scipy, python3-pil; ImageMagick's convert
+for its columns.)
+"""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+import numpy as np
+from PIL import Image
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dither_quality import (generated_pictures, held_out_pictures, mean_ciede2000,  # noqa: E402
+                            photographs, unseen_pictures)
+
+PALETTES = ("mono", "bwr", "spectra6")
+
+
+def builtin_palettes(root):
+    """Each palette's entries as (value, number, appearance), read from the
+    reader's table, the one list."""
+    import re
+    text = open(os.path.join(root, "include", "kestrow", "photo_file.h")).read()
+    found = {}
+    for name, body in re.findall(r'\{"(\w+)", \d+, \{(.*?)\}\}\n', text.replace("\\\n", "\n").replace("\n ", " "),
+                                 re.S):
+        entries = re.findall(r"\{0x([0-9A-F]{2}), (\d+), (\d+), (\d+), (\d+)\}", body)
+        found[name] = [(int(v, 16), int(n), (int(r), int(g), int(b))) for v, n, r, g, b in entries]
+    return found
+
+
+def run(cmd):
+    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
+
+
+class Bench:
+    def __init__(self, build, work):
+        self.build, self.work = build, work
+        root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+        self.palettes = builtin_palettes(root)
+        self.convert = next((c for c in ("/usr/bin/convert", "/usr/local/bin/convert") if os.access(c, os.X_OK)), None)
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    def appearance(self, palette):
+        return np.array([shown for _, _, shown in self.palettes[palette]], dtype=np.uint8)
+
+    def palette_png(self, palette):
+        out = self.path(palette + ".png")
+        Image.fromarray(self.appearance(palette)[None, :, :]).save(out)
+        return out
+
+    def kestrow(self, src, palette):
+        b = self.build
+        run([os.path.join(b, "bmpdither"), "--palette", palette, src, self.path("d.bmp")])
+        run([os.path.join(b, "kestrow"), self.path("d.bmp"), self.path("d.photo")])
+        run([os.path.join(b, "photo2bmp"), "--palette", palette, self.path("d.photo"), self.path("shown.bmp")])
+        return np.asarray(Image.open(self.path("shown.bmp")).convert("RGB"))
+
+    def magick(self, src, palette, linear):
+        pal = self.palette_png(palette)
+        space = ["-colorspace", "RGB"] if linear else []
+        run([self.convert, pal] + space + ["-write", "mpr:pal", "+delete", src] + space +
+            ["-dither", "FloydSteinberg", "-remap", "mpr:pal"] + (["-colorspace", "sRGB"] if linear else []) +
+            ["-type", "truecolor", "BMP3:" + self.path("im.bmp")])
+        return np.asarray(Image.open(self.path("im.bmp")).convert("RGB"))
+
+    def pillow(self, src, palette, dither):
+        colours = self.appearance(palette)
+        pal = Image.new("P", (1, 1))
+        flat = list(colours.flatten()) + list(colours[0]) * (256 - len(colours))
+        pal.putpalette([int(v) for v in flat])
+        out = Image.open(src).convert("RGB").quantize(palette=pal, dither=dither)
+        return np.asarray(out.convert("RGB"))
+
+    def methods(self):
+        m = {"kestrow": self.kestrow}
+        if self.convert:
+            m["IM sRGB"] = lambda s, p: self.magick(s, p, False)
+            m["IM linear"] = lambda s, p: self.magick(s, p, True)
+        m["Pillow"] = lambda s, p: self.pillow(s, p, Image.Dither.FLOYDSTEINBERG)
+        m["nearest"] = lambda s, p: self.pillow(s, p, Image.Dither.NONE)
+        return m
+
+
+def quality_table(bench, sets):
+    methods = bench.methods()
+    for palette in PALETTES:
+        print(f"\n### {palette}\n")
+        print("| picture | " + " | ".join(methods) + " | kestrow / best other |")
+        print("|---" * (len(methods) + 2) + "|")
+        for set_name, pictures in sets:
+            ratios = []
+            for name, pixels in pictures:
+                src = bench.path("src.bmp")
+                Image.fromarray(pixels).convert("RGB").save(src, "BMP")
+                scores = {m: mean_ciede2000(pixels[:, :, :3], f(src, palette)) for m, f in methods.items()}
+                best_other = min(v for m, v in scores.items() if m != "kestrow")
+                ratio = scores["kestrow"] / best_other
+                ratios.append(ratio)
+                flag = " (worse than nearest)" if scores["kestrow"] > scores["nearest"] else ""
+                print(f"| {name} ({set_name}) | " + " | ".join(f"{scores[m]:.2f}" for m in methods) +
+                      f" | {ratio:.2f}x{flag} |")
+            print(f"| **{set_name}, mean** | " + " | ".join("" for _ in methods) +
+                  f" | **{statistics.mean(ratios):.2f}x** |")
+
+
+def speed_table(bench, rounds):
+    from skimage import data
+    src = bench.path("big.bmp")
+    Image.fromarray(data.astronaut()).resize((1920, 1080), Image.BICUBIC).save(src, "BMP")
+    pal = bench.palette_png("spectra6")
+    commands = {"bmpdither": [os.path.join(bench.build, "bmpdither"), "--palette", "spectra6", src,
+                              bench.path("o.bmp")]}
+    if bench.convert:
+        commands["ImageMagick"] = [bench.convert, src, "-dither", "FloydSteinberg", "-remap", pal,
+                                   "BMP3:" + bench.path("o2.bmp")]
+    times = {k: [] for k in commands}
+    for _ in range(rounds):
+        for k, cmd in commands.items():
+            start = time.perf_counter()
+            run(cmd)
+            times[k].append((time.perf_counter() - start) * 1000)
+    print("\n| 1920 x 1080, spectra6 | median ms |\n|---|---|")
+    for k, t in times.items():
+        print(f"| {k} | {statistics.median(t):.1f} |")
+    if "ImageMagick" in times:
+        print(f"\nImageMagick / bmpdither: {statistics.median(times['ImageMagick']) / statistics.median(times['bmpdither']):.1f}x")
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else "build/default"
+    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+    with tempfile.TemporaryDirectory() as work:
+        bench = Bench(build, work)
+        if not bench.convert:
+            print("ImageMagick's convert is not installed: its columns are left out.\n")
+        quality_table(bench, [("photographs", photographs()), ("not tuned on", unseen_pictures()),
+                              ("held out", held_out_pictures()), ("generated", generated_pictures())])
+        speed_table(bench, rounds)
+
+
+if __name__ == "__main__":
+    main()

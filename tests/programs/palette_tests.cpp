@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 kestrow developers
+// Panels of a few colours end to end: bmpdither --palette onto every
+// built-in palette and a user's file, kestrow carrying it, photo2bmp
+// --palette showing each entry as the panel does, photo2raw packing the
+// panel's numbers as the reader does; and what each refuses.
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <kestrow/photo_file.h>
+
+#include "bmp_builder.h"
+#include "process_support.h"
+
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+const photo_palette_t builtins[] = {PHOTO_PALETTES};
+
+double linear(uint8_t v)
+{
+    const double c = v / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+// A photo file's values, top row first.
+bytes top_first_values(const bytes &photo)
+{
+    const uint32_t w = photo[0] | photo[1] << 8, h = photo[2] | photo[3] << 8;
+    bytes v;
+    for (uint32_t y = h; y-- > 0;)
+        v.insert(v.end(), photo.begin() + 4 + y * w, photo.begin() + 4 + (y + 1) * w);
+    return v;
+}
+
+// A 24-bit BMP's pixels, top row first (bottom-up rows of 4-byte multiples).
+std::vector<rgb> top_first_pixels(const bytes &bmp, uint32_t w, uint32_t h)
+{
+    std::vector<rgb> px;
+    const uint32_t row = test_row_width(w);
+    for (uint32_t y = h; y-- > 0;)
+        for (uint32_t x = 0; x < w; x++) {
+            const uint8_t *p = &bmp[54 + size_t{row} * y + 3 * x];
+            px.push_back({p[2], p[1], p[0]});
+        }
+    return px;
+}
+
+class Palette : public testing::Test {
+protected:
+    temp_dir dir;
+    std::string in = dir / "in.bmp", dithered = dir / "dithered.bmp", photo = dir / "in.photo",
+                shown = dir / "shown.bmp", raw = dir / "out.raw";
+
+    // bmpdither --palette, then kestrow; the photo file's values.
+    bytes dither_and_convert(const char *palette, uint32_t w, uint32_t h, const std::vector<rgb> &px)
+    {
+        write_file(in, make_bmp(bmp_size(w, h), px));
+        run_result r = run_program(BMPDITHER_BIN, {BMPDITHER_BIN, "--palette", palette, in, dithered});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        r = run_program(KESTROW_BIN, {KESTROW_BIN, dithered, photo});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return read_file(photo);
+    }
+};
+
+TEST_F(Palette, EveryBuiltInFromDitherToPreviewAndPanelBytes)
+{
+    const std::map<std::string, std::vector<std::pair<const char *, photo_packing_t>>> packings = {
+        {"mono", {{"1bpp", PHOTO_PACK_1BPP}, {"ssd1306", PHOTO_PACK_PAGES}}},
+        {"gray4", {{"2bpp", PHOTO_PACK_2BPP}}},
+        {"bwr", {{"planes", PHOTO_PACK_PLANES}}},
+        {"bwy", {{"planes", PHOTO_PACK_PLANES}}},
+        {"acep7", {{"4bpp", PHOTO_PACK_4BPP}}},
+        {"spectra6", {{"4bpp", PHOTO_PACK_4BPP}}},
+    };
+    constexpr uint32_t w = 37, h = 21;
+    const std::vector<rgb> px = random_pixels(w * h, 39);
+    for (const photo_palette_t &pal : builtins) {
+        SCOPED_TRACE(pal.name);
+        const bytes file = dither_and_convert(pal.name, w, h, px);
+        ASSERT_EQ(file.size(), 4 + w * h);
+        // Every pixel is an entry; the preview shows that entry's
+        // appearance at the same place.
+        ASSERT_EQ(run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, "--palette", pal.name, photo, shown}).status, 0);
+        const std::vector<rgb> seen = top_first_pixels(read_file(shown), w, h);
+        const bytes values = top_first_values(file);
+        std::map<uint8_t, int> used;
+        for (size_t i = 0; i < values.size(); i++) {
+            const photo_palette_entry_t *e = nullptr;
+            for (unsigned k = 0; k < pal.count; k++)
+                if (pal.entry[k].value == values[i])
+                    e = &pal.entry[k];
+            ASSERT_NE(e, nullptr) << "value " << int(values[i]) << " at " << i;
+            EXPECT_EQ(seen[i], (rgb{e->red, e->green, e->blue})) << i;
+            used[values[i]]++;
+        }
+        // Random colours need every entry.
+        EXPECT_EQ(used.size(), pal.count);
+        // The panel's bytes are the reader's, for every packing it takes.
+        photo_file_t p;
+        ASSERT_EQ(photo_open_memory(&p, file.data(), file.size()), 0);
+        for (const auto &[format, packing] : packings.at(pal.name)) {
+            SCOPED_TRACE(format);
+            bytes want, row(photo_packed_bytes(&p, packing));
+            for (unsigned plane = 0; plane < (packing == PHOTO_PACK_PLANES ? 2u : 1u); plane++)
+                for (uint32_t y = 0; y < h; y += packing == PHOTO_PACK_PAGES ? 8 : 1) {
+                    ASSERT_EQ(photo_read_packed(&p, &pal, packing, y, plane, row.data()), 0);
+                    want.insert(want.end(), row.begin(), row.end());
+                }
+            const run_result r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, "--palette", pal.name, photo, raw, format});
+            ASSERT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(read_file(raw), want);
+        }
+    }
+}
+
+TEST_F(Palette, FlatAreasKeepTheirLightAsThePanelShowsIt)
+{
+    // Over a flat field the mean light of what the panel shows is the light
+    // asked for (within the panel's range): without the error carried
+    // against the measured colours, every pixel would take one entry.
+    constexpr uint32_t w = 96, h = 96;
+    for (const char *name : {"mono", "gray4", "spectra6"})
+        for (const uint8_t v : {uint8_t(60), uint8_t(120)}) {
+            SCOPED_TRACE(testing::Message() << name << " at " << int(v));
+            dither_and_convert(name, w, h, std::vector<rgb>(w * h, rgb{v, v, v}));
+            ASSERT_EQ(run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, "--palette", name, photo, shown}).status, 0);
+            double sum = 0;
+            for (const rgb &c : top_first_pixels(read_file(shown), w, h))
+                sum += 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+            EXPECT_NEAR(sum / (w * h), linear(v), 0.1 * linear(v));
+        }
+}
+
+TEST_F(Palette, BadPalettesAndValuesAreRefusedWithWhereAndWhy)
+{
+    const std::string file = dir / "panel.txt";
+    const struct {
+        const char *text;
+        std::string message;
+    } files[] = {
+        {"000000 1A0E23 0\nFF1000 770C02 3\n", file + ":2: FF1000 is not a 6-bit colour: each channel must be 00, 55, AA or FF.\n"},
+        {"000000 1A0E23 0\n# red twice\nFF0000 770C02 3\nFF0000 770C02 4\n",
+         file + ":4: FF0000 is already the colour of line 3.\n"},
+        {"000000 1A0E23 0\nFF0000 770C02\n",
+         file + ":2: not a palette entry: give the colour, the colour the panel shows and the panel's number, as in "
+                "FF0000 770C02 3.\n"},
+        {"000000 1A0E23 0\nFFFFFF B4C5CA 16\n", file + ":2: 16 is not a panel's number: give 0 to 15.\n"},
+        {"000000 1A0E23 0   # only one\n", file + ": a palette needs at least two entries.\n"},
+    };
+    write_file(in, make_bmp(bmp_size(3, 2), random_pixels(6, 1)));
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.text);
+        write_file(file, bytes(f.text, f.text + strlen(f.text)));
+        const run_result r = run_program(BMPDITHER_BIN, {BMPDITHER_BIN, "--palette", file, in, dithered});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, f.message);
+        EXPECT_FALSE(file_exists(dithered));
+    }
+    run_result r = run_program(BMPDITHER_BIN, {BMPDITHER_BIN, "--palette", "sepia", in, dithered});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "sepia is not a palette: give mono, gray4, bwr, bwy, acep7, spectra6 or a palette file.\n");
+
+    // A user's own palette: its measured colours in the preview, its
+    // numbers in the panel's bytes.
+    const char *own = "# a measured frame\n000000 201020 9\r\nFFFFFF C0C0B0 4\n";
+    write_file(file, bytes(own, own + strlen(own)));
+    dither_and_convert(file.c_str(), 3, 1, {{0, 0, 0}, {255, 255, 255}, {0, 0, 0}});
+    r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, "--palette", file, photo, raw, "4bpp"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_file(raw), (bytes{0x94, 0x90}));
+    ASSERT_EQ(run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, "--palette", file, photo, shown}).status, 0);
+    EXPECT_EQ(top_first_pixels(read_file(shown), 3, 1), (std::vector<rgb>{{32, 16, 32}, {192, 192, 176}, {32, 16, 32}}));
+
+    // A value the palette lacks is refused with its place, before the
+    // output is opened; so is a 16-bit picture, and a palette whose
+    // numbers the packing cannot hold.
+    write_file(photo, {2, 0, 2, 0, 0x00, 0x3F, 0x3F, 0x30});  // red at 1, 0 (the top row is stored last)
+    const std::string said = photo + ": the pixel at 1, 0 (from the top left) is 0x30, which mono does not have.\n";
+    r = run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, "--palette", "mono", photo, shown + "2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, said);
+    EXPECT_FALSE(file_exists(shown + "2"));
+    r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, "--palette", "mono", photo, raw + "2", "1bpp"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, said);
+    EXPECT_FALSE(file_exists(raw + "2"));
+    r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, "--palette", "spectra6", photo, raw + "2", "planes"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "spectra6 has the number 3, and planes holds 0 to 2.\n");
+    r = run_program(PHOTO2RAW_BIN, {PHOTO2RAW_BIN, photo, raw + "2", "ssd1306"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "ssd1306 needs --palette NAME: the palette the picture was dithered onto.\n");
+    write_file(photo, {1, 0, 1, 0, 0xFF, 0xFF});
+    r = run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, "--palette", "mono", photo, shown + "2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, photo + " is 16-bit: a picture for mono is a 6-bit one (bmpdither --palette mono, then kestrow).\n");
+}
+
+} // namespace
