@@ -22,25 +22,34 @@
 
 namespace {
 
+
+// The luminance of linear red, green and blue (Rec. 709), in 14 bits.
+constexpr int32_t luma_red = 3483, luma_green = 11718, luma_blue = 1183;
+
+// A colour in linear light as its luminance and the two opponent axes (red
+// against green, blue against yellow), in 8ths of a linear step so that
+// their squares add up within 32 bits (a value is at most 1.5 steps). How
+// far apart two colours look is the sum of the squares of the differences.
+struct opponent_t {
+    int32_t y, red_green, blue_yellow;
+};
+
+opponent_t opponent(const int32_t rgb[3])
+{
+    const int32_t r = rgb[0] / 8, g = rgb[1] / 8, b = rgb[2] / 8;
+    return {(luma_red * r + luma_green * g + luma_blue * b) >> 14, r - g, b - (r + g) / 2};
+}
+
 struct entry_t {
     int32_t linear[3];  // what the panel shows, red, green, blue, linear
+    opponent_t seen;    // the same as luminance and opponent axes
     uint8_t bgr[3];     // the nominal colour, as the BMP holds it
 };
 
-// The luminance of linear red, green and blue (Rec. 709), in 14 bits.
-constexpr int64_t luma_red = 3483, luma_green = 11718, luma_blue = 1183;
-
-// How far apart two colours look, from their difference in linear light:
-// the difference in luminance, and in the two opponent axes (red against
-// green, blue against yellow), each squared.
-int64_t apart(int64_t dr, int64_t dg, int64_t db)
+int64_t luminance(const int32_t rgb[3])
 {
-    const int64_t y = (luma_red * dr + luma_green * dg + luma_blue * db) >> 14;
-    const int64_t red_green = dr - dg, blue_yellow = db - (dr + dg) / 2;
-    return y * y + red_green * red_green + blue_yellow * blue_yellow;
+    return (int64_t{luma_red} * rgb[0] + int64_t{luma_green} * rgb[1] + int64_t{luma_blue} * rgb[2]) >> 14;
 }
-
-int64_t luminance(const int32_t rgb[3]) { return (luma_red * rgb[0] + luma_green * rgb[1] + luma_blue * rgb[2]) >> 14; }
 
 struct palette_run {
     entry_t entries[PHOTO_PALETTE_MAX];
@@ -63,6 +72,7 @@ struct palette_run {
             }
             const photo_rgb_t nominal = photo_value6_rgb(e.value);
             t.bgr[0] = nominal.blue, t.bgr[1] = nominal.green, t.bgr[2] = nominal.red;
+            t.seen = opponent(t.linear);
             entries[count++] = t;
         }
         // A 64th of the way from the darkest entry to the next darkest.
@@ -89,11 +99,14 @@ struct palette_run {
 
     const entry_t &nearest(const int32_t rgb[3]) const
     {
+        const opponent_t want = opponent(rgb);
         const entry_t *best = &entries[0];
-        int64_t best_d = INT64_MAX;
+        int32_t best_d = INT32_MAX;
         for (unsigned i = 0; i < count; i++) {
             const entry_t &e = entries[i];
-            const int64_t d = apart(rgb[0] - e.linear[0], rgb[1] - e.linear[1], rgb[2] - e.linear[2]);
+            const int32_t dy = want.y - e.seen.y, drg = want.red_green - e.seen.red_green,
+                          dby = want.blue_yellow - e.seen.blue_yellow;
+            const int32_t d = dy * dy + drg * drg + dby * dby;
             if (d < best_d)
                 best_d = d, best = &e;
         }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -174,6 +175,99 @@ TEST(Examples, ShellRecipesGiveTheTopRowFirstAndSwapTheBytes)
         const run_result r = run_program("/bin/sh", {"/bin/sh", c.recipe, in, out});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(read_file(out), c.expected);
+    }
+}
+
+} // namespace
+
+// The docs' e-paper and OLED code on models of the controllers: each
+// panel's memory must hold every pixel's number as the controller shows it.
+#include "panel_models.h"
+
+namespace {
+
+// A 6-bit photo file of w x h values drawn at random from `palette`'s
+// entries, and the numbers of its pixels, top row first.
+struct palette_picture {
+    bytes file;
+    std::vector<unsigned> number;  // by y * w + x
+};
+
+palette_picture random_palette_picture(const photo_palette_t &palette, uint32_t w, uint32_t h, unsigned seed)
+{
+    palette_picture p{{uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8)}, std::vector<unsigned>(w * h)};
+    p.file.resize(4 + size_t{w} * h);
+    uint32_t state = seed;
+    for (uint32_t y = 0; y < h; y++)
+        for (uint32_t x = 0; x < w; x++) {
+            state = state * 1103515245u + 12345u;
+            const photo_palette_entry_t &e = palette.entry[(state >> 16) % palette.count];
+            p.file[4 + size_t{h - 1 - y} * w + x] = e.value;  // the top row is stored last
+            p.number[size_t{y} * w + x] = e.number;
+        }
+    return p;
+}
+
+TEST(PanelModels, AnOledShowsEachPixelLitOrNot)
+{
+    static const photo_palette_t mono = PHOTO_PALETTE_MONO;
+    for (const auto &[w, h, offset] : {std::tuple{128u, 64u, 0u}, std::tuple{128u, 32u, 0u}, std::tuple{128u, 64u, 2u}}) {
+        SCOPED_TRACE(testing::Message() << w << " x " << h << (offset ? ", SH1106" : ", SSD1306"));
+        const palette_picture pic = random_palette_picture(mono, w, h, w + h + offset);
+        photo_file_t photo;
+        ASSERT_EQ(photo_open_memory(&photo, pic.file.data(), pic.file.size()), 0);
+        static panel_model_t panel;
+        panel_model_start(&panel, PANEL_SSD1306);
+        ASSERT_EQ(oled_show(&photo, &mono, offset), 0);
+        EXPECT_EQ(panel.faults, 0u) << panel.fault;
+        for (uint32_t y = 0; y < h; y++)
+            for (uint32_t x = 0; x < w; x++)
+                ASSERT_EQ(panel.gddram[y / 8][x + offset] >> (y % 8) & 1, pic.number[y * w + x]) << x << ", " << y;
+    }
+}
+
+TEST(PanelModels, AThreeColourEpaperHoldsBothPlanes)
+{
+    static const photo_palette_t bwr = PHOTO_PALETTE_BWR;
+    constexpr uint32_t w = 128, h = 296;
+    const palette_picture pic = random_palette_picture(bwr, w, h, 7);
+    photo_file_t photo;
+    ASSERT_EQ(photo_open_memory(&photo, pic.file.data(), pic.file.size()), 0);
+    static panel_model_t panel;
+    panel_model_start(&panel, PANEL_SSD1680);
+    ASSERT_EQ(three_colour_show(&photo, &bwr), 0);
+    EXPECT_EQ(panel.faults, 0u) << panel.fault;
+    EXPECT_EQ(panel.refreshes, 1u);
+    for (uint32_t y = 0; y < h; y++)
+        for (uint32_t x = 0; x < w; x++) {
+            const unsigned n = pic.number[y * w + x], bit = 7 - x % 8;
+            // Black/white RAM: 0 black, 1 white (and under the colour);
+            // colour RAM: 1 where red.
+            ASSERT_EQ(panel.ram[0][y][x / 8] >> bit & 1, n != 0 ? 1u : 0u) << x << ", " << y;
+            ASSERT_EQ(panel.ram[1][y][x / 8] >> bit & 1, n == 2 ? 1u : 0u) << x << ", " << y;
+        }
+}
+
+TEST(PanelModels, ASixOrSevenColourEpaperHoldsEveryNumber)
+{
+    static const photo_palette_t spectra6 = PHOTO_PALETTE_SPECTRA6, acep7 = PHOTO_PALETTE_ACEP7;
+    for (const auto &[palette, w, h] : {std::tuple{&spectra6, 800u, 480u}, std::tuple{&acep7, 600u, 448u},
+                                        std::tuple{&acep7, 7u, 3u}}) {
+        SCOPED_TRACE(testing::Message() << palette->name << " " << w << " x " << h);
+        const palette_picture pic = random_palette_picture(*palette, w, h, w);
+        photo_file_t photo;
+        ASSERT_EQ(photo_open_memory(&photo, pic.file.data(), pic.file.size()), 0);
+        static panel_model_t panel;
+        panel_model_start(&panel, PANEL_UC8159);
+        ASSERT_EQ(colour_epaper_show(&photo, palette), 0);
+        EXPECT_EQ(panel.faults, 0u) << panel.fault;
+        EXPECT_EQ(panel.refreshes, 1u);
+        const uint32_t row_bytes = (w + 1) / 2;
+        ASSERT_EQ(panel.at, row_bytes * h);
+        for (uint32_t y = 0; y < h; y++)
+            for (uint32_t x = 0; x < w; x++)
+                ASSERT_EQ(panel.memory[y * row_bytes + x / 2] >> (x % 2 ? 0 : 4) & 15, pic.number[y * w + x])
+                    << x << ", " << y;
     }
 }
 
