@@ -17,6 +17,8 @@
 #include <Arduino.h>
 #include <SPI.h>
 
+#include "photo_file.h"
+
 enum photo_panel_controller { PHOTO_PANEL_ILI9341, PHOTO_PANEL_ST7789 };
 
 struct photo_panel {
@@ -127,6 +129,130 @@ inline void photo_panel_pixels(const photo_panel &p, const uint8_t *bytes, uint3
 #endif
     digitalWrite(p.cs, HIGH);
     SPI.endTransaction();
+}
+
+#if defined(__AVR__) && !defined(PHOTO_PANEL_PORTABLE)
+// A picture in an AVR's flash at the SPI bus's own pace. The ATmega328P's
+// SPI data register has no transmit buffer: a byte written while the last
+// is still going out (16 cycles at F_CPU / 2, and 2 more a real chip
+// needs) is lost. Polling SPIF between bytes costs a pixel about 90
+// cycles; here each byte is written blind, 18 cycles after the one
+// before, counted out in instructions, and the flash reads for the next
+// pixel fill those cycles: 36 cycles a pixel. Interrupts (millis) only
+// lengthen a gap, which is safe.
+
+// 18 cycles between writes: "out" (1) + what the comment says + padding.
+#define PHOTO_PANEL_PAD2 "rjmp .+0\n\t"
+
+// One row of a 16-bit photo file in flash: `n` (at least 1) values from
+// `row`, each low byte first, sent high byte first.
+inline void photo_panel_flash_row16(const uint8_t *row, uint16_t n)
+{
+    uint16_t now, next;
+    asm volatile(
+        "lpm %A[now], Z+\n\t"
+        "lpm %B[now], Z+\n\t"
+        "1:\n\t"
+        "out %[spdr], %B[now]\n\t"  // the high byte: cycle 0
+        "lpm %A[next], Z+\n\t"      // 3
+        "lpm %B[next], Z+\n\t"      // 3
+        "sbiw %[n], 1\n\t"          // 2
+        PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 "nop\n\t"  // 9
+        "out %[spdr], %A[now]\n\t"  // the low byte: cycle 18
+        "movw %A[now], %A[next]\n\t" // 1
+        PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2
+        PHOTO_PANEL_PAD2  // 14
+        "brne 1b\n\t"               // 2: the next high byte at cycle 36
+        : [now] "=&r"(now), [next] "=&r"(next), [n] "+w"(n), "+z"(row)
+        : [spdr] "I"(_SFR_IO_ADDR(SPDR)));
+}
+
+// The same for a 6-bit file: each value (one byte) looked up as RGB565 in
+// two 65-byte tables in RAM, high bytes then low bytes.
+inline void photo_panel_flash_row6(const uint8_t *row, uint16_t n, const uint8_t *table)
+{
+    uint8_t v, high, low;
+    const uint8_t zero = 0;
+    const uint8_t *entry;
+    asm volatile(
+        "1:\n\t"
+        "lpm %[v], Z+\n\t"               // 3
+        "movw %A[entry], %A[table]\n\t"  // 1
+        "add %A[entry], %[v]\n\t"        // 1
+        "adc %B[entry], %[zero]\n\t"     // 1
+        "ld %[high], X\n\t"              // 2
+        "subi %A[entry], lo8(-65)\n\t"   // 1
+        "sbci %B[entry], hi8(-65)\n\t"   // 1
+        "ld %[low], X\n\t"               // 2
+        "sbiw %[n], 1\n\t"               // 2
+        "nop\n\t"                        // 1: 18 since the last low byte
+        "out %[spdr], %[high]\n\t"       // the high byte: cycle 0
+        PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2
+        PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 "nop\n\t"  // 17
+        "out %[spdr], %[low]\n\t"        // the low byte: cycle 18
+        "brne 1b\n\t"                    // 2: 36 a pixel
+        : [v] "=&r"(v), [high] "=&r"(high), [low] "=&r"(low), [entry] "=&x"(entry), [n] "+w"(n), "+z"(row)
+        : [spdr] "I"(_SFR_IO_ADDR(SPDR)), [table] "r"(table), [zero] "r"(zero));
+}
+#endif
+
+// Draws a photo file at (x0, y0): the window, then every row, top first.
+// A picture opened with photo_open_flash on an AVR goes at the bus's pace
+// (above); any other source, or any other board, through
+// photo_read_span, 64 pixels at a time. Returns 0 or a reader code
+// (PHOTO_ERR_RANGE where the picture does not fit the panel there).
+inline int photo_panel_draw(const photo_panel &p, const photo_file_t *photo, uint16_t x0, uint16_t y0)
+{
+    if (photo->width == 0 || x0 + photo->width > p.width || y0 + photo->height > p.height)
+        return PHOTO_ERR_RANGE;
+#if defined(__AVR__) && !defined(PHOTO_PANEL_PORTABLE)
+    // Refused before anything is drawn, as a read would refuse them.
+    int rc = photo_check_values(photo, nullptr);
+    if (rc != 0)
+        return rc;
+#endif
+    photo_panel_window(p, x0, y0, uint16_t(x0 + photo->width - 1), uint16_t(y0 + photo->height - 1));
+#if defined(__AVR__) && !defined(PHOTO_PANEL_PORTABLE)
+    if (photo->read == photo_flash_read) {
+        const uint8_t *file = static_cast<const uint8_t *>(photo->context);
+        const uint16_t w = uint16_t(photo->width), row_bytes = uint16_t(photo->value_bytes * w);
+        uint8_t table[2 * 65];
+        if (photo->value_bytes == 1)
+            for (uint8_t v = 0; v <= 0x40; v++) {
+                const photo_rgb_t c = photo_value6_rgb(v);
+                const uint16_t rgb565 = uint16_t((c.red >> 3) << 11 | (c.green >> 2) << 5 | c.blue >> 3);
+                table[v] = uint8_t(rgb565 >> 8);
+                table[65 + v] = uint8_t(rgb565);
+            }
+        SPI.beginTransaction(photo_panel_spi());
+        digitalWrite(p.cs, LOW);
+        // The top row is stored last.
+        for (uint16_t y = 0; y < photo->height; y++) {
+            const uint8_t *row = file + PHOTO_HEADER_BYTES + uint32_t(photo->height - 1 - y) * row_bytes;
+            if (photo->value_bytes == 2)
+                photo_panel_flash_row16(row, w);
+            else
+                photo_panel_flash_row6(row, w, table);
+        }
+        // The last byte goes out before CS rises.
+        asm volatile(PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2
+                         PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2 PHOTO_PANEL_PAD2);
+        digitalWrite(p.cs, HIGH);
+        SPI.endTransaction();
+        return 0;
+    }
+#else
+    int rc = 0;
+#endif
+    uint8_t bytes[2 * 64];
+    for (uint32_t y = 0; rc == 0 && y < photo->height; y++)
+        for (uint32_t x = 0; rc == 0 && x < photo->width; x += 64) {
+            const uint32_t n = photo->width - x < 64 ? photo->width - x : 64;
+            rc = photo_read_span(photo, x, y, n, PHOTO_RGB565_BE, bytes);
+            if (rc == 0)
+                photo_panel_pixels(p, bytes, 2 * n);
+        }
+    return rc;
 }
 
 #endif

@@ -10,7 +10,8 @@
 # name>.ino with the libraries of SKETCHBOOK/libraries, every warning
 # shown; a build error, or a warning in the sketch or in the sketchbook's
 # libraries (the core's own are Arduino's), fails it. Sets ARDUINO_ELF and
-# ARDUINO_FLASH (bytes of flash) in the caller.
+# ARDUINO_FLASH (bytes of flash) in the caller. ARDUINO_EXTRA_FLAGS, where
+# set, goes to the compiler as well (-D definitions for a sketch).
 function(arduino_build sketch_dir sketchbook build_dir)
   get_filename_component(name ${sketch_dir} NAME)
   file(MAKE_DIRECTORY ${build_dir})
@@ -19,7 +20,8 @@ function(arduino_build sketch_dir sketchbook build_dir)
   execute_process(COMMAND ${ARDUINO_BUILDER} -compile -hardware /usr/share/arduino/hardware
                           -hardware /usr/share/arduino-builder -tools /usr/share/arduino-builder -tools /usr/bin
                           -libraries ${sketchbook}/libraries -fqbn arduino:avr:uno -warnings all
-                          -prefs compiler.cpp.extra_flags=-DDECIMAL_DIG=9 -build-path ${build_dir}
+                          "-prefs=compiler.cpp.extra_flags=-DDECIMAL_DIG=9 ${ARDUINO_EXTRA_FLAGS}"
+                          -build-path ${build_dir}
                           ${sketch_dir}/${name}.ino
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT rc EQUAL 0)

@@ -7,6 +7,10 @@
 # middle of the panel. Prints what the draw costs on an Uno. Expects
 # ARDUINO_BUILDER, SKETCH, LIB_SRC, READER_DIR, RECIPE, PHOTO, PHOTO2BMP,
 # CONTROLLER (ILI9341 or ST7789), WIDTH, HEIGHT, PANEL_SIM and WORK.
+# Optional: MAX_CYCLES, the most cycles a pixel may cost; DEFINES, -D
+# flags for the sketch; AGREE, to run the harness with simavr's own SPI
+# as well and require the two costs within 1%; LOST, to require instead
+# that the harness refuses a byte written too early, naming its cycle.
 include(${CMAKE_CURRENT_LIST_DIR}/arduino_core.cmake)
 file(REMOVE_RECURSE ${WORK})
 get_filename_component(name ${SKETCH} NAME_WE)
@@ -36,6 +40,7 @@ file(WRITE ${sketch_dir}/${name}.ino "${text}")
 # The library as a sketchbook holds it, from its sources.
 file(GLOB lib_headers ${LIB_SRC}/*.h)
 file(COPY ${lib_headers} ${READER_DIR}/photo_file.h DESTINATION ${WORK}/sketchbook/libraries/kestrow)
+set(ARDUINO_EXTRA_FLAGS "${DEFINES}")
 arduino_build(${sketch_dir} ${WORK}/sketchbook ${WORK}/build)
 execute_process(COMMAND ${PHOTO2BMP} ${sketch_dir}/picture.photo ${WORK}/preview.bmp RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -44,6 +49,39 @@ endif()
 execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp ${CONTROLLER}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 message(STATUS "${CONTROLLER}, ${ARDUINO_FLASH} bytes of flash: ${out}")
+if(LOST)
+  if(rc EQUAL 0 OR NOT err MATCHES "a byte written to SPDR at cycle [0-9]+, ${LOST} cycles after the one before")
+    message(FATAL_ERROR "the harness did not refuse the byte written ${LOST} cycles after the last (${rc}):\n${err}")
+  endif()
+  message(STATUS "refused, as it must be: ${err}")
+  return()
+endif()
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the simulated panel does not show the picture (${rc}):\n${err}")
+endif()
+string(REGEX MATCH "([0-9.]+) cycles a pixel" _ "${out}")
+set(cost ${CMAKE_MATCH_1})
+if(MAX_CYCLES AND cost GREATER MAX_CYCLES)
+  message(FATAL_ERROR "${cost} cycles a pixel, more than ${MAX_CYCLES}")
+endif()
+if(AGREE)
+  execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp ${CONTROLLER} simavr-spi
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out2 ERROR_VARIABLE err TIMEOUT 300)
+  message(STATUS "with simavr's own SPI: ${out2}")
+  string(REGEX MATCH "([0-9.]+) cycles a pixel" _ "${out2}")
+  set(simavr_cost ${CMAKE_MATCH_1})
+  if(NOT rc EQUAL 0 OR NOT simavr_cost)
+    message(FATAL_ERROR "the harness with simavr's own SPI failed (${rc}):\n${err}")
+  endif()
+  # CMake compares integers: hundredths of a cycle.
+  string(REPLACE "." "" a ${cost})
+  string(REPLACE "." "" b ${simavr_cost})
+  math(EXPR diff "${a} - ${b}")
+  if(diff LESS 0)
+    math(EXPR diff "-${diff}")
+  endif()
+  math(EXPR allowed "${b} / 100")
+  if(diff GREATER allowed)
+    message(FATAL_ERROR "the SPI model (${cost}) and simavr (${simavr_cost}) disagree by more than 1%")
+  endif()
 endif()

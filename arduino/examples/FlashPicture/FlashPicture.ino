@@ -14,8 +14,9 @@
 //     xxd -i picture.photo | sed 's/^unsigned char \(.*\)\[\]/static const uint8_t \1[] PHOTO_FLASH/' > picture.h
 //
 // PHOTO_FLASH keeps it in flash on an AVR (an Uno's 2 KiB of RAM could
-// not hold it). It is shown in the middle of the panel, a row at a time,
-// 64 pixels read at a time: only 128 bytes of it are ever in RAM.
+// not hold it). It is shown in the middle of the panel by photo_panel_draw,
+// which on an AVR sends it from flash at the SPI bus's own pace (36 cycles
+// a pixel), none of it copied to RAM.
 #include <SPI.h>
 #include <photo_file.h>
 #include <photo_panel.h>
@@ -26,8 +27,6 @@
 // the taller ones).
 const photo_panel panel = {PHOTO_PANEL_ILI9341, 320, 240, /* cs */ 10, /* dc */ 9, /* rst */ 8};
 // const photo_panel panel = {PHOTO_PANEL_ST7789, 240, 240, /* cs */ 10, /* dc */ 9, /* rst */ 8};
-
-const uint32_t span_pixels = 64;
 
 void setup()
 {
@@ -40,15 +39,7 @@ void setup()
         return;
     const uint16_t x0 = uint16_t((panel.width - photo.width) / 2);
     const uint16_t y0 = uint16_t((panel.height - photo.height) / 2);
-    photo_panel_window(panel, x0, y0, uint16_t(x0 + photo.width - 1), uint16_t(y0 + photo.height - 1));
-    uint8_t bytes[2 * span_pixels];
-    for (uint32_t y = 0; rc == 0 && y < photo.height; y++)
-        for (uint32_t x = 0; rc == 0 && x < photo.width; x += span_pixels) {
-            const uint32_t n = photo.width - x < span_pixels ? photo.width - x : span_pixels;
-            rc = photo_read_span(&photo, x, y, n, PHOTO_RGB565_BE, bytes);
-            if (rc == 0)
-                photo_panel_pixels(panel, bytes, 2 * n);
-        }
+    photo_panel_draw(panel, &photo, x0, y0);
 }
 
 void loop() {}
