@@ -23,11 +23,13 @@ function(fpga_testbench_args out src bits w h scale mem libs flags ldflags mdir)
     set(top photo_vga_rgb565)
   endif()
   set(fpga ${src}/fpga)
+  include(${fpga}/rtl/sources.cmake)
+  kestrow_rtl_sources(rtl_sources ${fpga})
   set(${out} --cc --exe --build -j 2 -Wall --top-module ${top}
       -GWIDTH=${w} -GHEIGHT=${h} -GSCALE=${scale} -GPICTURES=${pictures} "-GINIT_FILE=\"${mem}\""
       -CFLAGS "-std=c++20 -I${src}/include -I${src}/src -I${src}/src/bmp -DVTOP=V${top} -DPICTURE_WIDTH=${w} -DPICTURE_HEIGHT=${h} -DPICTURE_SCALE=${scale} -DVALUE_BITS=${bits} -DPICTURE_INDEX=${index} ${flags}"
       -LDFLAGS "${libs} ${ldflags}"
-      ${fpga}/rtl/${top}.v ${fpga}/rtl/photo_vga.v ${fpga}/rtl/vga_640x480.v ${fpga}/rtl/photo_rom.v ${fpga}/sim/tb_vga.cpp
+      ${fpga}/rtl/${top}.v ${rtl_sources} ${fpga}/sim/tb_vga.cpp
       --Mdir ${mdir} -o tb_vga
       PARENT_SCOPE)
 endfunction()
