@@ -53,6 +53,9 @@ const raw_format formats[] = {
     // green, red, 0xFF bytes.
     {"lvgl9-rgb565", PHOTO_RGB565_LE, "an LVGL 9 lv_image_dsc_t, RGB565", false, 9, "LV_COLOR_FORMAT_RGB565"},
     {"lvgl9-xrgb8888", PHOTO_XRGB8888, "an LVGL 9 lv_image_dsc_t, XRGB8888", false, 9, "LV_COLOR_FORMAT_XRGB8888"},
+    // RGB565 high byte first, as SPI panels take it (LVGL 9.3 and later).
+    {"lvgl9-rgb565-swapped", PHOTO_RGB565_BE, "an LVGL 9 lv_image_dsc_t, RGB565 high byte first", false, 9,
+     "LV_COLOR_FORMAT_RGB565_SWAPPED"},
     {"lvgl8-rgb565", PHOTO_RGB565_LE, "an LVGL 8 lv_img_dsc_t, true colour at LV_COLOR_DEPTH 16", false, 8,
      "LV_IMG_CF_TRUE_COLOR", "LV_COLOR_DEPTH == 16 && !LV_COLOR_16_SWAP"},
     {"lvgl8-rgb565-swap", PHOTO_RGB565_BE, "an LVGL 8 lv_img_dsc_t, true colour at LV_COLOR_DEPTH 16 with "

@@ -22,6 +22,7 @@ typedef struct {
     const uint8_t *data;
 } photo2raw_lvgl_fields;
 photo2raw_lvgl_fields photo2raw_lvgl9(void); /* sample_lvgl9.c, lvgl9-rgb565 */
+photo2raw_lvgl_fields photo2raw_lvgl9_swapped(void); /* sample_lvgl9_swapped.c, lvgl9-rgb565-swapped */
 photo2raw_lvgl_fields photo2raw_lvgl8(void); /* sample_lvgl8.c, lvgl8-rgb565-swap */
 
 #ifdef __cplusplus

@@ -7,14 +7,15 @@
 #include "lvgl.h"
 
 #if LVGL_MAJOR == 9
-extern const lv_image_dsc_t sample_lvgl9;
-photo2raw_lvgl_fields photo2raw_lvgl9(void)
+extern const lv_image_dsc_t sample_lvgl9, sample_lvgl9_swapped;
+static photo2raw_lvgl_fields fields9(const lv_image_dsc_t *d)
 {
-    const photo2raw_lvgl_fields f = {sample_lvgl9.header.magic, sample_lvgl9.header.cf, sample_lvgl9.header.w,
-                                     sample_lvgl9.header.h, sample_lvgl9.header.stride, sample_lvgl9.data_size,
-                                     sample_lvgl9.data};
+    const photo2raw_lvgl_fields f = {d->header.magic, d->header.cf,       d->header.w, d->header.h,
+                                     d->header.stride, d->data_size, d->data};
     return f;
 }
+photo2raw_lvgl_fields photo2raw_lvgl9(void) { return fields9(&sample_lvgl9); }
+photo2raw_lvgl_fields photo2raw_lvgl9_swapped(void) { return fields9(&sample_lvgl9_swapped); }
 #else
 extern const lv_img_dsc_t sample_lvgl8;
 photo2raw_lvgl_fields photo2raw_lvgl8(void)

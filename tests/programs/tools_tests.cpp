@@ -454,6 +454,8 @@ TEST(Photo2raw, ItsLvglFilesCompileToDescriptorsOfTheReadersBytes)
     } cases[] = {
         // LV_IMAGE_HEADER_MAGIC, LV_COLOR_FORMAT_RGB565: native 16-bit numbers.
         {photo2raw_lvgl9(), 0x19, 0x12, 97 * 2, PHOTO_RGB565_LE},
+        // LV_COLOR_FORMAT_RGB565_SWAPPED: high byte first.
+        {photo2raw_lvgl9_swapped(), 0x19, 0x1B, 97 * 2, PHOTO_RGB565_BE},
         // always_zero, LV_IMG_CF_TRUE_COLOR: with LV_COLOR_16_SWAP, high byte first.
         {photo2raw_lvgl8(), 0, 4, 0, PHOTO_RGB565_BE},
     };

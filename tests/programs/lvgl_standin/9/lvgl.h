@@ -9,7 +9,12 @@
 #include <stdint.h>
 
 #define LV_IMAGE_HEADER_MAGIC (0x19)
-enum { LV_COLOR_FORMAT_RGB888 = 0x0F, LV_COLOR_FORMAT_XRGB8888 = 0x11, LV_COLOR_FORMAT_RGB565 = 0x12 };
+enum {
+    LV_COLOR_FORMAT_RGB888 = 0x0F,
+    LV_COLOR_FORMAT_XRGB8888 = 0x11,
+    LV_COLOR_FORMAT_RGB565 = 0x12,
+    LV_COLOR_FORMAT_RGB565_SWAPPED = 0x1B
+};
 
 typedef struct {
     uint32_t magic : 8;
