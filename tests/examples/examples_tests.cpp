@@ -222,7 +222,7 @@ TEST(PanelModels, AnOledShowsEachPixelLitOrNot)
         EXPECT_EQ(panel.faults, 0u) << panel.fault;
         for (uint32_t y = 0; y < h; y++)
             for (uint32_t x = 0; x < w; x++)
-                ASSERT_EQ(panel.gddram[y / 8][x + offset] >> (y % 8) & 1, pic.number[y * w + x]) << x << ", " << y;
+                ASSERT_EQ(unsigned(panel.gddram[y / 8][x + offset] >> (y % 8) & 1), pic.number[y * w + x]) << x << ", " << y;
     }
 }
 
@@ -243,8 +243,8 @@ TEST(PanelModels, AThreeColourEpaperHoldsBothPlanes)
             const unsigned n = pic.number[y * w + x], bit = 7 - x % 8;
             // Black/white RAM: 0 black, 1 white (and under the colour);
             // colour RAM: 1 where red.
-            ASSERT_EQ(panel.ram[0][y][x / 8] >> bit & 1, n != 0 ? 1u : 0u) << x << ", " << y;
-            ASSERT_EQ(panel.ram[1][y][x / 8] >> bit & 1, n == 2 ? 1u : 0u) << x << ", " << y;
+            ASSERT_EQ(unsigned(panel.ram[0][y][x / 8] >> bit & 1), n != 0 ? 1u : 0u) << x << ", " << y;
+            ASSERT_EQ(unsigned(panel.ram[1][y][x / 8] >> bit & 1), n == 2 ? 1u : 0u) << x << ", " << y;
         }
 }
 
@@ -266,7 +266,7 @@ TEST(PanelModels, ASixOrSevenColourEpaperHoldsEveryNumber)
         ASSERT_EQ(panel.at, row_bytes * h);
         for (uint32_t y = 0; y < h; y++)
             for (uint32_t x = 0; x < w; x++)
-                ASSERT_EQ(panel.memory[y * row_bytes + x / 2] >> (x % 2 ? 0 : 4) & 15, pic.number[y * w + x])
+                ASSERT_EQ(unsigned(panel.memory[y * row_bytes + x / 2] >> (x % 2 ? 0 : 4) & 15), pic.number[y * w + x])
                     << x << ", " << y;
     }
 }

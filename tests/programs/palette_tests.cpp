@@ -31,7 +31,7 @@ double linear(uint8_t v)
 // A photo file's values, top row first.
 bytes top_first_values(const bytes &photo)
 {
-    const uint32_t w = photo[0] | photo[1] << 8, h = photo[2] | photo[3] << 8;
+    const uint32_t w = uint32_t{photo[0]} | uint32_t{photo[1]} << 8, h = uint32_t{photo[2]} | uint32_t{photo[3]} << 8;
     bytes v;
     for (uint32_t y = h; y-- > 0;)
         v.insert(v.end(), photo.begin() + 4 + y * w, photo.begin() + 4 + (y + 1) * w);
