@@ -6,7 +6,8 @@
 # the panel's memory must be photo2bmp's preview cut to 5:6:5, in the
 # middle of the panel. Prints what the draw costs on an Uno. Expects
 # ARDUINO_BUILDER, SKETCH, LIB_SRC, READER_DIR, RECIPE, PHOTO, PHOTO2BMP,
-# CONTROLLER (ILI9341 or ST7789), WIDTH, HEIGHT, PANEL_SIM and WORK.
+# CONTROLLER (ILI9341, ST7789, or SSD1680 for the EpaperPicture sketch),
+# WIDTH, HEIGHT, PANEL_SIM and WORK.
 # Optional: MAX_CYCLES, the most cycles a pixel may cost; DEFINES, -D
 # flags for the sketch; AGREE, to run the harness with simavr's own SPI
 # as well and require the two costs within 1%; LOST, to require instead
@@ -46,7 +47,12 @@ execute_process(COMMAND ${PHOTO2BMP} ${sketch_dir}/picture.photo ${WORK}/preview
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "photo2bmp failed")
 endif()
-execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${WORK}/preview.bmp ${CONTROLLER}
+# An e-paper's RAMs are held to the photo file itself.
+set(expected ${WORK}/preview.bmp)
+if(CONTROLLER STREQUAL "SSD1680")
+  set(expected ${sketch_dir}/picture.photo)
+endif()
+execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${expected} ${CONTROLLER}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 message(STATUS "${CONTROLLER}, ${ARDUINO_FLASH} bytes of flash: ${out}")
 if(LOST)

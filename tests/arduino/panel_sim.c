@@ -1,7 +1,8 @@
 /* SPDX-License-Identifier: MIT
  * Copyright (c) 2026 kestrow developers */
 /* A test harness: an Arduino Uno (ATmega328P at 16 MHz, simavr) running a
- * sketch's ELF, with an SPI panel of the ILI9341 / ST7789 kind on its
+ * sketch's ELF, with an SPI panel of the ILI9341 / ST7789 kind (or an
+ * e-paper of the SSD1680 kind: see ssd1680_byte) on its
  * hardware SPI (MOSI, SCK), chip select on digital 10 (PB2) and
  * data/command on digital 9 (PB1).
  *
@@ -58,6 +59,7 @@
  * last one's shifting, over the picture's pixels.
  *
  *   usage: panel_sim <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789> [simavr-spi]
+ *          panel_sim <sketch.elf> <width> <height> <picture.photo> SSD1680
  * Exit status: 0 the panel shows the picture, 1 it does not, 2 bad use. */
 #include <stdint.h>
 #include <stdio.h>
@@ -98,6 +100,13 @@ typedef struct {
     avr_cycle_count_t first_pixel_write, last_pixel_done;
     avr_cycle_count_t collision_at; /* the first lost write's cycle, or 0 */
     avr_cycle_count_t collision_gap;
+    /* A three-colour e-paper of the SSD1680 kind instead (see below). */
+    int ssd1680;
+    uint8_t ram[2][296][22]; /* black/white and colour RAM: 296 rows of 176 sources */
+    unsigned x_start, x_end, y_start, y_end, ram_x, ram_y, updates;
+    avr_cycle_count_t busy_until;
+    const char *fault;
+    unsigned fault_value;
 } panel_t;
 
 #define SPCR_DATA 0x4C /* data-space addresses of the ATmega328P's SPI registers */
@@ -168,6 +177,135 @@ static void panel_byte(panel_t *p, uint8_t b)
     }
 }
 
+/* A three-colour e-paper (black, white and red or yellow) of the SSD1680
+ * kind, written from its datasheet (rev 0.14), as far as a picture goes:
+ *  - commands (D/C low) and their data: 0x01 driver output (3 bytes), 0x11
+ *    data entry mode (only 0x03 is modelled: x, then y, both counting up),
+ *    0x44 and 0x45 the RAM window (x in bytes of 8 sources, y in rows),
+ *    0x4E and 0x4F the address counter, 0x18, 0x21, 0x22, 0x3C (taken, not
+ *    modelled), 0x24 and 0x26 writes to the black/white and the colour RAM,
+ *    the counter moving along x and on to the window's next row at its end;
+ *  - 0x12 (software reset) and 0x20 (run the update) hold BUSY (the
+ *    sketch's digital 7, PD7) high for 2 ms and 20 ms of simulated time; a
+ *    command or data while BUSY is a fault, as the controller ignores them;
+ *  - any other command is a fault.
+ * The RAMs must then hold the photo file's picture at the window's top
+ * left: the black/white RAM 0 where black (value 0x00), 1 elsewhere; the
+ * colour RAM 1 where the colour is (red 0x30 or yellow 0x40). */
+#define BUSY_PIN 7 /* on port D */
+
+static void ssd1680_fault(panel_t *p, const char *what, unsigned value)
+{
+    if (p->fault == NULL)
+        p->fault = what, p->fault_value = value;
+}
+
+static void ssd1680_busy(panel_t *p, avr_cycle_count_t cycles)
+{
+    p->busy_until = p->avr->cycle + cycles;
+    avr_raise_irq(avr_io_getirq(p->avr, AVR_IOCTL_IOPORT_GETIRQ('D'), BUSY_PIN), 1);
+}
+
+static int ssd1680_parameters(uint8_t c)
+{
+    switch (c) {
+    case 0x11: case 0x18: case 0x22: case 0x3C: case 0x4E: return 1;
+    case 0x21: case 0x44: case 0x4F: return 2;
+    case 0x01: return 3;
+    case 0x45: return 4;
+    case 0x12: case 0x20: case 0x24: case 0x26: return 0;
+    }
+    return -1;
+}
+
+static void ssd1680_byte(panel_t *p, uint8_t b)
+{
+    if (p->avr->cycle < p->busy_until) {
+        ssd1680_fault(p, "a byte while BUSY", b);
+        return;
+    }
+    if (!p->data) {
+        if (ssd1680_parameters(b) < 0) {
+            ssd1680_fault(p, "a command the model does not know", b);
+            return;
+        }
+        p->command = b;
+        p->n_params = 0;
+        if (b == 0x12)
+            ssd1680_busy(p, 16000000 / 500);
+        if (b == 0x20) {
+            p->updates++;
+            ssd1680_busy(p, 16000000 / 50);
+        }
+        return;
+    }
+    const unsigned i = p->n_params++;
+    switch (p->command) {
+    case 0x11:
+        if (b != 0x03)
+            ssd1680_fault(p, "a data entry mode the model does not know", b);
+        break;
+    case 0x44: *(i == 0 ? &p->x_start : &p->x_end) = b & 0x3Fu; break;
+    case 0x45:
+        if (i < 2)
+            p->y_start = i == 0 ? (p->y_start & 0x100u) | b : (p->y_start & 0xFFu) | (b & 1u) << 8;
+        else
+            p->y_end = i == 2 ? (p->y_end & 0x100u) | b : (p->y_end & 0xFFu) | (b & 1u) << 8;
+        break;
+    case 0x4E: p->ram_x = b & 0x3Fu; break;
+    case 0x4F: p->ram_y = i == 0 ? (p->ram_y & 0x100u) | b : (p->ram_y & 0xFFu) | (b & 1u) << 8; break;
+    case 0x24:
+    case 0x26:
+        if (p->ram_x >= 22 || p->ram_y >= 296) {
+            ssd1680_fault(p, "a byte outside the RAM", b);
+            return;
+        }
+        p->ram[p->command == 0x26][p->ram_y][p->ram_x] = b;
+        if (p->ram_x++ == p->x_end) {
+            p->ram_x = p->x_start;
+            p->ram_y = p->ram_y == p->y_end ? p->y_start : p->ram_y + 1;
+        }
+        break;
+    default:
+        if ((int)i >= ssd1680_parameters(p->command))
+            ssd1680_fault(p, "more data than the command takes", b);
+    }
+}
+
+/* The end of an update: BUSY low again. */
+static void ssd1680_tick(panel_t *p)
+{
+    if (p->busy_until != 0 && p->avr->cycle >= p->busy_until) {
+        p->busy_until = 0;
+        avr_raise_irq(avr_io_getirq(p->avr, AVR_IOCTL_IOPORT_GETIRQ('D'), BUSY_PIN), 0);
+    }
+}
+
+/* Whether the RAMs hold the picture of `photo` (a 6-bit file, bwr or bwy). */
+static int ssd1680_check(const panel_t *p, const uint8_t *photo, long size)
+{
+    const uint32_t w = photo[0] | (uint32_t)photo[1] << 8, h = photo[2] | (uint32_t)photo[3] << 8;
+    unsigned wrong = 0;
+    if ((long)(4 + w * h) != size || w > 176 || h > 296) {
+        fprintf(stderr, "panel_sim: the picture is not a 6-bit one that fits the panel\n");
+        return 0;
+    }
+    for (uint32_t y = 0; y < h; y++)
+        for (uint32_t x = 0; x < w; x++) {
+            const uint8_t v = photo[4 + (size_t)(h - 1 - y) * w + x];
+            const unsigned bit = 7 - x % 8, bw = p->ram[0][y][x / 8] >> bit & 1u, colour = p->ram[1][y][x / 8] >> bit & 1u;
+            const unsigned want_bw = v != 0x00, want_colour = v == 0x30 || v == 0x40;
+            if (bw != want_bw || colour != want_colour) {
+                if (wrong++ < 5)
+                    fprintf(stderr, "panel_sim: (%u, %u) holds %u/%u (black-white/colour), not %u/%u for 0x%02X\n",
+                            x, y, bw, colour, want_bw, want_colour, v);
+            }
+        }
+    if (wrong != 0)
+        fprintf(stderr, "panel_sim: %u pixels differ from the picture\n", wrong);
+    return wrong == 0;
+}
+
 #define SIMAVR_SPI_BYTE 1600u /* cycles simavr 1.6 takes for a byte */
 #define UNO_SPI_BYTE 16u      /* cycles a real Uno takes at F_CPU / 2 */
 
@@ -206,7 +344,9 @@ static avr_cycle_count_t spi_byte_done(avr_t *avr, avr_cycle_count_t when, void 
     (void)avr;
     (void)when;
     const int pixel = p->cs_low && p->data && p->command == 0x2C;
-    if (p->cs_low)
+    if (p->cs_low && p->ssd1680)
+        ssd1680_byte(p, p->in_flight);
+    else if (p->cs_low)
         panel_byte(p, p->in_flight);
     if (pixel)
         p->last_pixel_done = p->avr->cycle;
@@ -286,12 +426,74 @@ static uint8_t *read_all(const char *name, long *size)
     return b;
 }
 
+/* The sketch on the e-paper: the picture must be in both RAMs once the
+ * update it started has ended. */
+static int ssd1680_main(char **argv)
+{
+    long size = 0;
+    uint8_t *photo = read_all(argv[4], &size);
+    if (photo == NULL) {
+        perror(argv[4]);
+        return 2;
+    }
+    static panel_t p;
+    p.ssd1680 = 1;
+    elf_firmware_t firmware;
+    memset(&firmware, 0, sizeof firmware);
+    if (elf_read_firmware(argv[1], &firmware) != 0) {
+        fprintf(stderr, "%s: not an ELF simavr reads\n", argv[1]);
+        return 2;
+    }
+    avr_t *avr = avr_make_mcu_by_name("atmega328p");
+    if (avr == NULL || avr_init(avr) != 0)
+        return 2;
+    avr_load_firmware(avr, &firmware);
+    avr->frequency = 16000000;
+    p.avr = avr;
+    avr_register_io_write(avr, SPDR_DATA, on_spdr_write, &p);
+    avr_register_io_read(avr, SPSR_DATA, read_spsr, &p);
+    avr_irq_register_notify(avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), IOPORT_IRQ_PIN1), on_dc, &p);
+    avr_irq_register_notify(avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), IOPORT_IRQ_PIN2), on_cs, &p);
+    avr_raise_irq(avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('D'), BUSY_PIN), 0);
+    const avr_cycle_count_t limit = 16000000ull * 20;
+    for (;;) {
+        const int state = avr_run(avr);
+        ssd1680_tick(&p);
+        if (state == cpu_Done || state == cpu_Crashed || p.fault != NULL || p.collision_at != 0)
+            break;
+        if (p.updates > 0 && p.busy_until == 0)
+            break;
+        if (avr->cycle > limit) {
+            fprintf(stderr, "panel_sim: no update of the e-paper after 20 s\n");
+            return 1;
+        }
+    }
+    if (p.collision_at != 0) {
+        fprintf(stderr, "panel_sim: a byte written to SPDR at cycle %llu, %llu cycles after the one before: lost\n",
+                (unsigned long long)p.collision_at, (unsigned long long)p.collision_gap);
+        return 1;
+    }
+    if (p.fault != NULL) {
+        fprintf(stderr, "panel_sim: SSD1680: %s (0x%02X)\n", p.fault, p.fault_value);
+        return 1;
+    }
+    if (!ssd1680_check(&p, photo, size))
+        return 1;
+    printf("SSD1680: the picture in both RAMs after %u update(s), at cycle %llu\n", p.updates,
+           (unsigned long long)avr->cycle);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 6 && strcmp(argv[5], "SSD1680") == 0)
+        return ssd1680_main(argv);
     if ((argc != 6 && !(argc == 7 && strcmp(argv[6], "simavr-spi") == 0)) ||
         (strcmp(argv[5], "ILI9341") != 0 && strcmp(argv[5], "ST7789") != 0)) {
-        fprintf(stderr, "usage: %s <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789> [simavr-spi]\n",
-                argv[0]);
+        fprintf(stderr,
+                "usage: %s <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789> [simavr-spi]\n"
+                "       %s <sketch.elf> <width> <height> <picture.photo> SSD1680\n",
+                argv[0], argv[0]);
         return 2;
     }
     long size = 0;
