@@ -121,6 +121,25 @@ TEST_F(Palette, EveryBuiltInFromDitherToPreviewAndPanelBytes)
     }
 }
 
+TEST_F(Palette, TheSameBytesOnEveryHost)
+{
+    // Integers only: every host (and the page's WebAssembly) writes these
+    // bytes. A change to the palette dither changes them, on purpose.
+    const struct {
+        const char *palette;
+        uint64_t digest;
+    } pinned[] = {{"mono", 10899240606652950538u}, {"bwr", 15120392770109799745u}, {"spectra6", 18337713500335673622u}};
+    constexpr uint32_t w = 61, h = 37;
+    for (const auto &p : pinned) {
+        SCOPED_TRACE(p.palette);
+        const bytes file = dither_and_convert(p.palette, w, h, random_pixels(w * h, 5));
+        uint64_t fnv = 0xcbf29ce484222325u;
+        for (const uint8_t b : file)
+            fnv = (fnv ^ b) * 0x100000001b3u;
+        EXPECT_EQ(fnv, p.digest) << std::hex << fnv;
+    }
+}
+
 TEST_F(Palette, FlatAreasKeepTheirLightAsThePanelShowsIt)
 {
     // Over a flat field the mean light of what the panel shows is the light
