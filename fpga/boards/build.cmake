@@ -8,24 +8,23 @@
 # yosys synthesises the board's top (synth_ice40), nextpnr-ice40 places and
 # routes it for a 25.175 MHz pixel clock, icepack packs OUT/<board>.bin.
 # Fails unless nextpnr reports the pixel clock met. Prints the resource use
-# and the maximum frequency. BOARD is icebreaker or hx8k; -DRGB444=ON makes
+# and the maximum frequency. BOARD is an iCE40 board of boards.cmake's list
+# (icebreaker, hx8k); -DRGB444=ON makes
 # the memory 12-bit (photo2mem --rgb444), driving the Pmod's 4-bit DACs with
 # the picture's own 4-bit values; PHOTO2MEM, YOSYS, NEXTPNR and ICEPACK may
 # name the programs (found on the PATH otherwise).
 cmake_policy(VERSION 3.25)
 set(boards_dir ${CMAKE_CURRENT_LIST_DIR})
 set(fpga_dir ${boards_dir}/..)
-if(BOARD STREQUAL "icebreaker")
-  set(top icebreaker_vga)
-  set(device --up5k --package sg48)
-elseif(BOARD STREQUAL "hx8k")
-  set(top hx8k_vga)
-  set(device --hx8k --package ct256)
-else()
-  message(FATAL_ERROR "BOARD must be icebreaker or hx8k, not '${BOARD}'")
+include(${boards_dir}/boards.cmake)
+kestrow_fpga_board("${BOARD}")
+if(NOT BOARD_FLOW STREQUAL "ice40")
+  message(FATAL_ERROR "${BOARD}'s bitstream is made by its vendor's tools (see docs/fpga.md)")
 endif()
+set(top ${BOARD_TOP})
+set(device ${BOARD_DEVICE})
 if(NOT PHOTO OR NOT OUT)
-  message(FATAL_ERROR "usage: cmake -DBOARD=icebreaker|hx8k -DPHOTO=<photo file> -DOUT=<directory> -P ${CMAKE_CURRENT_LIST_FILE}")
+  message(FATAL_ERROR "usage: cmake -DBOARD=<board> -DPHOTO=<photo file> -DOUT=<directory> -P ${CMAKE_CURRENT_LIST_FILE}")
 endif()
 foreach(tool PHOTO2MEM:photo2mem YOSYS:yosys NEXTPNR:nextpnr-ice40 ICEPACK:icepack)
   string(REPLACE ":" ";" t ${tool})

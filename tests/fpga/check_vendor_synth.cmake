@@ -7,7 +7,8 @@
 # Yosys 0.23's synth_intel stops in its own M9K techmap ("Can't find object
 # for defparam INIT"), so for a MAX 10 it is run up to the block RAM
 # mapping, the mapping made, and the rest run after it. Prints the cell
-# counts. Expects YOSYS, PHOTO2MEM, PHOTO, BOARD (basys3 or de10lite),
+# counts. Expects YOSYS, PHOTO2MEM, PHOTO, BOARD (a vendor board of
+# fpga/boards/boards.cmake),
 # SOURCE_DIR and WORK.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -16,20 +17,15 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "photo2mem failed")
 endif()
 set(fpga ${SOURCE_DIR}/fpga)
-set(top ${BOARD}_vga)
+include(${fpga}/boards/boards.cmake)
+kestrow_fpga_board(${BOARD})
+set(top ${BOARD_TOP})
 include(${fpga}/rtl/sources.cmake)
 kestrow_rtl_sources(rtl_sources ${fpga})
 list(JOIN rtl_sources " " rtl_sources)
 set(read "read_verilog -I${WORK} ${fpga}/boards/${BOARD}/${top}.v ${fpga}/boards/board_vga.v ${rtl_sources}")
-if(BOARD STREQUAL "basys3")
-  set(synth "synth_xilinx -family xc7 -flatten -top ${top}")
-  set(ram_cells "RAMB18E1|RAMB36E1")
-elseif(BOARD STREQUAL "de10lite")
-  set(synth "synth_intel -family max10 -top ${top} -run begin:map_bram\nmemory_bram -rules +/intel/common/brams_m9k.txt\nsynth_intel -family max10 -top ${top} -run map_ffram:vqm")
-  set(ram_cells "\\$__M9K_ALTSYNCRAM_SINGLEPORT_FULL")
-else()
-  message(FATAL_ERROR "BOARD must be basys3 or de10lite")
-endif()
+string(REPLACE "@TOP@" "${top}" synth "${BOARD_SYNTH}")
+set(ram_cells "${BOARD_RAM}")
 file(WRITE ${WORK}/synth.ys "${read}\n${synth}\ntee -o stat.txt stat\n")
 execute_process(COMMAND ${YOSYS} -q -s synth.ys WORKING_DIRECTORY ${WORK}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
