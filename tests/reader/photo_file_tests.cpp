@@ -26,20 +26,6 @@ const photo_api_t *const apis[] = {&photo_api_c, &photo_api_cxx};
 const photo_format_t formats[] = {PHOTO_AS_STORED, PHOTO_RGB565_LE, PHOTO_RGB565_BE, PHOTO_RGB332,
                                   PHOTO_RGB888,    PHOTO_XRGB8888,  PHOTO_RGB222};
 
-unsigned out_bytes(photo_format_t f, unsigned value_bytes)
-{
-    switch (f) {
-    case PHOTO_AS_STORED: return value_bytes;
-    case PHOTO_RGB332:
-    case PHOTO_RGB222: return 1;
-    case PHOTO_RGB565_LE:
-    case PHOTO_RGB565_BE: return 2;
-    case PHOTO_RGB888: return 3;
-    case PHOTO_XRGB8888: return 4;
-    }
-    return 0;
-}
-
 // What photo2bmp shows for one stored value, then that cut to the format.
 bytes expected_pixel(const uint8_t *v, unsigned value_bytes, photo_format_t f)
 {
@@ -65,6 +51,13 @@ bytes expected_pixel(const uint8_t *v, unsigned value_bytes, photo_format_t f)
     case PHOTO_RGB222: return {u8((r >> 6) << 4 | (g >> 6) << 2 | b >> 6)};
     default: return {};
     }
+}
+
+// Bytes a pixel takes in `f`: as many as expected_pixel gives.
+unsigned out_bytes(photo_format_t f, unsigned value_bytes)
+{
+    static const uint8_t black[2] = {0, 0};
+    return static_cast<unsigned>(expected_pixel(black, value_bytes, f).size());
 }
 
 // Display rows [top, top + count), columns [x, x + n), as the reader must
