@@ -9,7 +9,8 @@
 # CONTROLLER (ILI9341, ST7789, or SSD1680 for the EpaperPicture sketch),
 # WIDTH, HEIGHT, PANEL_SIM and WORK.
 # Optional: MAX_CYCLES, the most cycles a pixel may cost; DEFINES, -D
-# flags for the sketch; AGREE, to run the harness with simavr's own SPI
+# flags for the sketch; AT, X,Y where the picture must be (the middle
+# otherwise); AGREE, to run the harness with simavr's own SPI
 # as well and require the two costs within 1%; LOST, to require instead
 # that the harness refuses a byte written too early, naming its cycle.
 include(${CMAKE_CURRENT_LIST_DIR}/arduino_core.cmake)
@@ -22,9 +23,11 @@ execute_process(COMMAND sh ${RECIPE} WORKING_DIRECTORY ${sketch_dir} RESULT_VARI
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "the picture.h recipe failed")
 endif()
-# The example's one line for the controller.
+# The example's one line for the controller (a sketch of the tests' own
+# names its panel itself).
 file(READ ${SKETCH} text)
-if(CONTROLLER STREQUAL "ST7789")
+string(FIND "${text}" "// const photo_panel panel = {PHOTO_PANEL_ST7789" has_choice)
+if(CONTROLLER STREQUAL "ST7789" AND NOT has_choice EQUAL -1)
   string(REGEX MATCH "const photo_panel panel = {PHOTO_PANEL_ILI9341[^\n]*" ili "${text}")
   string(REGEX MATCH "// const photo_panel panel = {PHOTO_PANEL_ST7789[^\n]*" st "${text}")
   if(NOT ili OR NOT st)
@@ -52,7 +55,11 @@ set(expected ${WORK}/preview.bmp)
 if(CONTROLLER STREQUAL "SSD1680")
   set(expected ${sketch_dir}/picture.photo)
 endif()
-execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${expected} ${CONTROLLER}
+set(at "")
+if(AT)
+  set(at at=${AT})
+endif()
+execute_process(COMMAND ${PANEL_SIM} ${ARDUINO_ELF} ${WIDTH} ${HEIGHT} ${expected} ${CONTROLLER} ${at}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
 message(STATUS "${CONTROLLER}, ${ARDUINO_FLASH} bytes of flash: ${out}")
 if(LOST)

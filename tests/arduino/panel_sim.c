@@ -58,7 +58,7 @@
  * cycles a pixel: from the first pixel byte's write to the end of the
  * last one's shifting, over the picture's pixels.
  *
- *   usage: panel_sim <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789> [simavr-spi]
+ *   usage: panel_sim <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789> [simavr-spi] [at=X,Y]
  *          panel_sim <sketch.elf> <width> <height> <picture.photo> SSD1680
  * Exit status: 0 the panel shows the picture, 1 it does not, 2 bad use. */
 #include <stdint.h>
@@ -488,10 +488,14 @@ int main(int argc, char **argv)
 {
     if (argc == 6 && strcmp(argv[5], "SSD1680") == 0)
         return ssd1680_main(argv);
+    /* Where the picture must be: in the middle, or at=X,Y. */
+    int at_x = -1, at_y = -1;
+    if (argc > 6 && sscanf(argv[argc - 1], "at=%d,%d", &at_x, &at_y) == 2)
+        argc--;
     if ((argc != 6 && !(argc == 7 && strcmp(argv[6], "simavr-spi") == 0)) ||
         (strcmp(argv[5], "ILI9341") != 0 && strcmp(argv[5], "ST7789") != 0)) {
         fprintf(stderr,
-                "usage: %s <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789> [simavr-spi]\n"
+                "usage: %s <sketch.elf> <width> <height> <expected.bmp> <ILI9341|ST7789> [simavr-spi] [at=X,Y]\n"
                 "       %s <sketch.elf> <width> <height> <picture.photo> SSD1680\n",
                 argv[0], argv[0]);
         return 2;
@@ -564,7 +568,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    const uint32_t x0 = (p.width - w) / 2, y0 = (p.height - h) / 2;
+    const uint32_t x0 = at_x >= 0 ? (uint32_t)at_x : (p.width - w) / 2, y0 = at_y >= 0 ? (uint32_t)at_y : (p.height - h) / 2;
     unsigned wrong = 0;
     for (uint32_t y = 0; y < p.height; y++)
         for (uint32_t x = 0; x < p.width; x++) {
