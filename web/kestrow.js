@@ -44,6 +44,22 @@ function argumentCalls(argv, memory) {
   };
 }
 
+// fd_read's work: from `file` ({data, size}) at the open file's position
+// `f.pos` into the `count` buffers the iovecs at `iovs` name, until one is
+// not filled; returns the bytes read (0 at the end of the file).
+function readFile(file, f, v, mem, iovs, count) {
+  let got = 0;
+  for (let i = 0; i < count; i++) {
+    const ptr = v.getUint32(iovs + 8 * i, true), len = v.getUint32(iovs + 8 * i + 4, true);
+    const n = Math.max(0, Math.min(len, file.size - f.pos));
+    mem.set(file.data.subarray(f.pos, f.pos + n), ptr);
+    f.pos += n;
+    got += n;
+    if (n < len) break;
+  }
+  return got;
+}
+
 // One run of one program over a set of in-memory files.
 function runProgram(module, argv, files) {
   const fds = new Map([[PREOPEN_FD, { dir: true }]]);
@@ -142,17 +158,7 @@ function runProgram(module, argv, files) {
     fd_read(fd, iovs, count, out) {
       const f = fds.get(fd);
       if (!f || f.dir) return fd === 0 ? (view().setUint32(out, 0, true), E.SUCCESS) : E.BADF;
-      const file = files.get(f.name), v = view();
-      let got = 0;
-      for (let i = 0; i < count; i++) {
-        const ptr = v.getUint32(iovs + 8 * i, true), len = v.getUint32(iovs + 8 * i + 4, true);
-        const n = Math.max(0, Math.min(len, file.size - f.pos));
-        bytes().set(file.data.subarray(f.pos, f.pos + n), ptr);
-        f.pos += n;
-        got += n;
-        if (n < len) break;
-      }
-      v.setUint32(out, got, true);
+      view().setUint32(out, readFile(files.get(f.name), f, view(), bytes(), iovs, count), true);
       return E.SUCCESS;
     },
     fd_write(fd, iovs, count, out) {

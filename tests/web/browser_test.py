@@ -120,6 +120,22 @@ window.kestrowReady.then(async (api) => {
 """
 
 
+# The shim's reads: a file of N bytes read into a larger buffer gives N,
+# then 0 at its end, and into two buffers fills the first before the second.
+FILE_READS = """
+const mem = new ArrayBuffer(256), v = new DataView(mem), b = new Uint8Array(mem);
+const file = { data: Uint8Array.from([1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 99, 99]), size: 10 };
+const f = { pos: 0 };
+v.setUint32(0, 64, true); v.setUint32(4, 16, true);
+const first = readFile(file, f, v, b, 0, 1), second = readFile(file, f, v, b, 0, 1);
+const g = { pos: 0 };
+v.setUint32(8, 128, true); v.setUint32(12, 4, true); v.setUint32(16, 160, true); v.setUint32(20, 16, true);
+const split = readFile(file, g, v, b, 8, 2);
+return { first, second, got: Array.from(b.subarray(64, 80)), split,
+         parts: [Array.from(b.subarray(128, 132)), Array.from(b.subarray(160, 168))] };
+"""
+
+
 # The shim's two argument calls against each other, on a memory of their
 # own: args_get must fill exactly the bytes args_sizes_get asked for.
 ARGUMENT_CALLS = """
@@ -315,6 +331,11 @@ def page_checks(driver, url, a, native_dir, downloads, controls=True):
     vh = open(os.path.join(native_dir, "picture.vh"), "rb").read().replace(b"out.photo", b"picture.photo")
     got, _ = call(driver, "toMemHeader", base64.b64encode(photo).decode())
     check(got == vh, "toMemHeader: photo2mem's Verilog header")
+    reads = driver.execute_script(FILE_READS)
+    check(reads["first"] == 10 and reads["second"] == 0
+          and reads["got"] == list(range(1, 11)) + [0] * 6
+          and reads["split"] == 10 and reads["parts"] == [[1, 2, 3, 4], [5, 6, 7, 8, 9, 10, 0, 0]],
+          f"the shim reads a file of 10 bytes as 10, then 0, and fills two buffers in turn: {reads}")
     args = driver.execute_script(ARGUMENT_CALLS, ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"])
     check(args["argc"] == 5 and args["back"] == ["photo2raw", "caf\u00e9 \u00fcber.photo", "", "x.h", "rgb565be"],
           f"the shim's arguments read back as given: {args}")
