@@ -26,12 +26,10 @@ int panel_show(const photo_file_t *photo);
 /* The picture embedded in flash with xxd -i, fed to the panel. */
 int show_flash_picture(void);
 
-/* Panels of a few colours (docs/e-paper.md), over yours: */
+/* A six- or seven-colour e-paper (docs/e-paper.md), over yours: */
 void bus_command(uint8_t command);
 void bus_data(const uint8_t *bytes, uint32_t n);
 void bus_wait_busy(void);
-int oled_show(const photo_file_t *photo, const photo_palette_t *mono, unsigned column_offset);
-int three_colour_show(const photo_file_t *photo, const photo_palette_t *palette);
 int colour_epaper_show(const photo_file_t *photo, const photo_palette_t *palette);
 
 #ifdef __cplusplus

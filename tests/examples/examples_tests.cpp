@@ -180,9 +180,9 @@ TEST(Examples, ShellRecipesGiveTheTopRowFirstAndSwapTheBytes)
 
 } // namespace
 
-// The docs' e-paper and OLED code on models of the controllers: each
-// panel's memory must hold every pixel's number as the controller shows it.
-#include "panel_models.h"
+// The docs' code for a six- or seven-colour e-paper on a model of its
+// controller: its memory must hold every pixel's number.
+#include "uc8159_model.h"
 
 namespace {
 
@@ -208,47 +208,7 @@ palette_picture random_palette_picture(const photo_palette_t &palette, uint32_t 
     return p;
 }
 
-TEST(PanelModels, AnOledShowsEachPixelLitOrNot)
-{
-    static const photo_palette_t mono = PHOTO_PALETTE_MONO;
-    for (const auto &[w, h, offset] : {std::tuple{128u, 64u, 0u}, std::tuple{128u, 32u, 0u}, std::tuple{128u, 64u, 2u}}) {
-        SCOPED_TRACE(testing::Message() << w << " x " << h << (offset ? ", SH1106" : ", SSD1306"));
-        const palette_picture pic = random_palette_picture(mono, w, h, w + h + offset);
-        photo_file_t photo;
-        ASSERT_EQ(photo_open_memory(&photo, pic.file.data(), pic.file.size()), 0);
-        static panel_model_t panel;
-        panel_model_start(&panel, PANEL_SSD1306);
-        ASSERT_EQ(oled_show(&photo, &mono, offset), 0);
-        EXPECT_EQ(panel.faults, 0u) << panel.fault;
-        for (uint32_t y = 0; y < h; y++)
-            for (uint32_t x = 0; x < w; x++)
-                ASSERT_EQ(unsigned(panel.gddram[y / 8][x + offset] >> (y % 8) & 1), pic.number[y * w + x]) << x << ", " << y;
-    }
-}
-
-TEST(PanelModels, AThreeColourEpaperHoldsBothPlanes)
-{
-    static const photo_palette_t bwr = PHOTO_PALETTE_BWR;
-    constexpr uint32_t w = 128, h = 296;
-    const palette_picture pic = random_palette_picture(bwr, w, h, 7);
-    photo_file_t photo;
-    ASSERT_EQ(photo_open_memory(&photo, pic.file.data(), pic.file.size()), 0);
-    static panel_model_t panel;
-    panel_model_start(&panel, PANEL_SSD1680);
-    ASSERT_EQ(three_colour_show(&photo, &bwr), 0);
-    EXPECT_EQ(panel.faults, 0u) << panel.fault;
-    EXPECT_EQ(panel.refreshes, 1u);
-    for (uint32_t y = 0; y < h; y++)
-        for (uint32_t x = 0; x < w; x++) {
-            const unsigned n = pic.number[y * w + x], bit = 7 - x % 8;
-            // Black/white RAM: 0 black, 1 white (and under the colour);
-            // colour RAM: 1 where red.
-            ASSERT_EQ(unsigned(panel.ram[0][y][x / 8] >> bit & 1), n != 0 ? 1u : 0u) << x << ", " << y;
-            ASSERT_EQ(unsigned(panel.ram[1][y][x / 8] >> bit & 1), n == 2 ? 1u : 0u) << x << ", " << y;
-        }
-}
-
-TEST(PanelModels, ASixOrSevenColourEpaperHoldsEveryNumber)
+TEST(Uc8159Model, ASixOrSevenColourEpaperHoldsEveryNumber)
 {
     static const photo_palette_t spectra6 = PHOTO_PALETTE_SPECTRA6, acep7 = PHOTO_PALETTE_ACEP7;
     for (const auto &[palette, w, h] : {std::tuple{&spectra6, 800u, 480u}, std::tuple{&acep7, 600u, 448u},
@@ -257,8 +217,8 @@ TEST(PanelModels, ASixOrSevenColourEpaperHoldsEveryNumber)
         const palette_picture pic = random_palette_picture(*palette, w, h, w);
         photo_file_t photo;
         ASSERT_EQ(photo_open_memory(&photo, pic.file.data(), pic.file.size()), 0);
-        static panel_model_t panel;
-        panel_model_start(&panel, PANEL_UC8159);
+        static uc8159_model_t panel;
+        uc8159_model_start(&panel);
         ASSERT_EQ(colour_epaper_show(&photo, palette), 0);
         EXPECT_EQ(panel.faults, 0u) << panel.fault;
         EXPECT_EQ(panel.refreshes, 1u);
