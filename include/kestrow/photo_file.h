@@ -701,7 +701,7 @@ typedef struct photo_palette {
 #define PHOTO_PALETTE_MONO                                                                               \
     {"mono", 2, {{0x00, 0, 0, 0, 0}, {0x3F, 1, 255, 255, 255}}}
 #define PHOTO_PALETTE_GRAY4                                                                              \
-    {"gray4", 4, {{0x00, 0, 26, 24, 30}, {0x15, 1, 78, 82, 85}, {0x2A, 2, 128, 137, 141}, {0x3F, 3, 180, 193, 198}}}
+    {"gray4", 4, {{0x00, 0, 26, 14, 35}, {0x15, 1, 73, 69, 85}, {0x2A, 2, 124, 130, 142}, {0x3F, 3, 180, 197, 202}}}
 #define PHOTO_PALETTE_BWR                                                                                \
     {"bwr", 3, {{0x00, 0, 26, 14, 35}, {0x3F, 1, 180, 197, 202}, {0x30, 2, 119, 12, 2}}}
 #define PHOTO_PALETTE_BWY                                                                                \
