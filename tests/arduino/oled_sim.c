@@ -224,7 +224,7 @@ int main(int argc, char **argv)
     for (uint32_t y = 0; y < h; y++)
         for (uint32_t x = 0; x < w; x++) {
             const uint8_t v = photo[4 + (size_t)(h - 1 - y) * w + x]; /* the top row is stored last */
-            const unsigned lit = o.memory[y / 8][x + offset] >> (y % 8) & 1u;
+            const unsigned lit = (unsigned)o.memory[y / 8][x + offset] >> (y % 8) & 1u;
             if ((v != 0x3F && v != 0x00) || lit != (v == 0x3F)) {
                 if (wrong++ < 5)
                     fprintf(stderr, "oled_sim: (%u, %u) is %s; the picture's value there is 0x%02X\n", x, y,

@@ -293,7 +293,8 @@ static int ssd1680_check(const panel_t *p, const uint8_t *photo, long size)
     for (uint32_t y = 0; y < h; y++)
         for (uint32_t x = 0; x < w; x++) {
             const uint8_t v = photo[4 + (size_t)(h - 1 - y) * w + x];
-            const unsigned bit = 7 - x % 8, bw = p->ram[0][y][x / 8] >> bit & 1u, colour = p->ram[1][y][x / 8] >> bit & 1u;
+            const unsigned bit = 7 - x % 8, bw = (unsigned)p->ram[0][y][x / 8] >> bit & 1u,
+                           colour = (unsigned)p->ram[1][y][x / 8] >> bit & 1u;
             const unsigned want_bw = v != 0x00, want_colour = v == 0x30 || v == 0x40;
             if (bw != want_bw || colour != want_colour) {
                 if (wrong++ < 5)
