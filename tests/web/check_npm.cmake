@@ -30,7 +30,7 @@ execute_process(COMMAND ${BIN_DIR}/kestrow ${WORK}/inputs/in.bmp ${WORK}/inputs/
 execute_process(COMMAND head -c 2000 ${SAMPLE} OUTPUT_FILE ${WORK}/inputs/short.bmp)
 file(WRITE ${WORK}/inputs/note.bmp "not a picture\n")
 # The largest header with no pixels: the program allocates 48 MiB before
-# the read fails, which once crashed Node's WASI (see web/npm/run.js).
+# the read fails, which once crashed Node's WASI (see web/run.js).
 configure_file(${REGRESSIONS}/largest-header-no-pixels ${WORK}/inputs/largest.bmp COPYONLY)
 
 set(cases
