@@ -44,16 +44,18 @@ def main():
     b64 = base64.b64encode(data).decode()
     server = browser_test.serve(a.web)
     base = f"http://127.0.0.1:{server.server_address[1]}/index.html"
-    # The page with its SIMD dithers and without, and the native programs,
-    # in the same rounds.
-    drivers = {"SIMD": browser_test.browser(work), "no SIMD": browser_test.browser(work)}
+    # The page with its SIMD dithers and without, the single file from
+    # file:// as a user opens it, and the native programs, in the same rounds.
+    drivers = {"SIMD": browser_test.browser(work), "no SIMD": browser_test.browser(work),
+               "single file": browser_test.browser(work)}
     try:
         drivers["SIMD"].get(base)
         drivers["no SIMD"].get(base + "?nosimd")
+        drivers["single file"].get("file://" + os.path.join(a.web, "kestrow.html"))
         for bits in (6, 16):
             dither_prog = os.path.join(a.bin, "bmpdither" if bits == 6 else "bmpdither16")
             conv_prog = os.path.join(a.bin, "kestrow" if bits == 6 else "kestrow16")
-            times = {"SIMD": [], "no SIMD": [], "native": []}
+            times = {mode: [] for mode in [*drivers, "native"]}
             for d in drivers.values():
                 d.execute_async_script(TIME, b64, bits, True)  # warm
             for _ in range(a.rounds):
@@ -66,7 +68,8 @@ def main():
             m = {k: statistics.median(v) for k, v in times.items()}
             print(f"{bits}-bit, dithered, 1920 x 1080, medians of {a.rounds}: native {m['native']:.1f} ms, "
                   f"page with SIMD {m['SIMD']:.1f} ms ({m['SIMD'] / m['native']:.2f}x), "
-                  f"without {m['no SIMD']:.1f} ms ({m['no SIMD'] / m['native']:.2f}x)")
+                  f"without {m['no SIMD']:.1f} ms ({m['no SIMD'] / m['native']:.2f}x), "
+                  f"the single file {m['single file']:.1f} ms ({m['single file'] / m['native']:.2f}x)")
     finally:
         for d in drivers.values():
             d.quit()

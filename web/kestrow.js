@@ -60,6 +60,34 @@ function readFile(file, f, v, mem, iovs, count) {
   return got;
 }
 
+// The programs' memory is the host's: 8 MiB to start with (their data and
+// stack; cmake/toolchains/wasi.cmake fixes it at link time), grown by
+// them as they need. A fresh memory costs a page fault for every 4 KiB
+// first touched, tens of milliseconds for a big picture's megabytes, more
+// than the work itself; so each thread keeps the memory of its last run,
+// and scratch buffers for the files its runs write, and hands them to the
+// next run, cleared: all zero, as a fresh memory would be. (Where memory
+// is imported the linker writes a program's zeroed data at each start
+// anyway, and calloc clears what it gives out; but in Chromium a memory
+// kept as the last run left it made the next 1080p conversion about twice
+// as slow, and clearing it costs about a millisecond.)
+const PROGRAM_PAGES = 128;
+const spare = { memory: null, buffers: [] };
+
+function takeMemory() {
+  const m = spare.memory || new WebAssembly.Memory({ initial: PROGRAM_PAGES });
+  spare.memory = null;
+  return m;
+}
+
+// A buffer of at least `size` bytes for a file being written: a spare one
+// where one is big enough, else a new one with room to grow.
+function takeBuffer(size) {
+  const i = spare.buffers.findIndex((b) => b.length >= size);
+  if (i >= 0) return spare.buffers.splice(i, 1)[0];
+  return new Uint8Array(Math.max(size, 4096));
+}
+
 // One run of one program over a set of in-memory files.
 function runProgram(module, argv, files) {
   const fds = new Map([[PREOPEN_FD, { dir: true }]]);
@@ -80,12 +108,15 @@ function runProgram(module, argv, files) {
     v.setBigUint64(ptr + 32, BigInt(size), true);
     for (let i = 40; i < 64; i += 8) v.setBigUint64(ptr + i, 0n, true);
   }
+  // Room in `file` up to `end`, in a buffer of this set's own: a file the
+  // caller lent is never written.
   function grow(file, end) {
-    if (end <= file.data.length) return;
-    let cap = Math.max(end, file.data.length * 2, 4096);
-    const bigger = new Uint8Array(cap);
+    if (!file.lent && end <= file.data.length) return;
+    const bigger = takeBuffer(Math.max(end, file.lent ? 0 : file.data.length * 2));
     bigger.set(file.data.subarray(0, file.size));
+    if (!file.lent) spare.buffers.push(file.data);
     file.data = bigger;
+    file.lent = false;
   }
   const wasi = {
     ...argumentCalls(argv, () => memory),
@@ -166,7 +197,7 @@ function runProgram(module, argv, files) {
       let put = 0;
       for (let i = 0; i < count; i++) {
         const ptr = v.getUint32(iovs + 8 * i, true), len = v.getUint32(iovs + 8 * i + 4, true);
-        const chunk = bytes().slice(ptr, ptr + len);
+        const chunk = bytes().subarray(ptr, ptr + len);
         if (fd === 1 || fd === 2) {
           const t = decoder.decode(chunk);
           if (fd === 1) stdout += t; else stderr += t;
@@ -190,25 +221,34 @@ function runProgram(module, argv, files) {
   const imports = { wasi_snapshot_preview1: new Proxy(wasi, {
     get: (target, key) => target[key] || (() => E.NOSYS),
   }) };
-  const instance = new WebAssembly.Instance(module, imports);
-  memory = instance.exports.memory;
+  memory = takeMemory();
   let status = 0;
   try {
-    instance.exports._start();
+    new WebAssembly.Instance(module, { ...imports, env: { memory } }).exports._start();
   } catch (e) {
     if (!(e instanceof Exit)) throw e;
     status = e.code;
+  } finally {
+    new Uint8Array(memory.buffer).fill(0);
+    spare.memory = memory;
   }
   return { status, stdout, stderr };
 }
 
-// The files a run is given, by name, each {data, size}.
+// The files a run is given, by name, each {data, size, lent}: the caller's
+// bytes, lent (read, never written).
 function fileSet(entries) {
   const files = new Map();
-  for (const [n, data] of entries) files.set(n, { data: data.slice(), size: data.length });
+  for (const [n, data] of entries) files.set(n, { data, size: data.length, lent: true });
   return files;
 }
 const contents = (files, n) => files.has(n) ? files.get(n).data.slice(0, files.get(n).size) : null;
+// Once a set's outputs are taken: its buffers, kept for the next.
+function release(files) {
+  for (const f of files.values()) if (!f.lent) spare.buffers.push(f.data);
+  // Only as many as one call needs at once: the photo file and a dithered BMP.
+  spare.buffers.sort((a, b) => b.length - a.length).splice(2);
+}
 
 function refused(run) {
   const e = new Error(run.stderr.trim());
@@ -271,41 +311,50 @@ function makeApi(modules) {
     if (palette) bits = 6, dither = true;
     if (!DITHERS[bits]) throw new Error("bits must be 6, 12 or 16");
     const files = fileSet([[name, bytes]]);
-    let source = name;
-    if (dither) {
-      const options = palette ? ["--palette", palette] : [];
-      const d = run(DITHERS[bits], [...options, name, "dithered.bmp"], files);
-      if (d.status !== 0) throw refused(d);
-      source = "dithered.bmp";
+    try {
+      let source = name;
+      if (dither) {
+        const options = palette ? ["--palette", palette] : [];
+        const d = run(DITHERS[bits], [...options, name, "dithered.bmp"], files);
+        if (d.status !== 0) throw refused(d);
+        source = "dithered.bmp";
+      }
+      const c = run(bits === 6 ? "kestrow" : "kestrow16", [source, "out.photo"], files);
+      if (c.status !== 0) throw refused(c);
+      return contents(files, "out.photo");
+    } finally {
+      release(files);
     }
-    const c = run(bits === 6 ? "kestrow" : "kestrow16", [source, "out.photo"], files);
-    if (c.status !== 0) throw refused(c);
-    return contents(files, "out.photo");
   }
-  // A photo file through one of the photo tools; returns its output file.
-  // `options` go before the file names, `extra` after them.
-  function photoTool(program, photo, out, extra = [], options = []) {
+  // A photo file through one of the photo tools; returns its output file
+  // (or the file named `take`). `options` go before the file names,
+  // `extra` after them.
+  function photoTool(program, photo, out, extra = [], options = [], take = out) {
     const files = fileSet([["picture.photo", photo]]);
-    const r = run(program, [...options, "picture.photo", out, ...extra], files);
-    if (r.status !== 0) throw refused(r);
-    return { files, bytes: contents(files, out) };
+    try {
+      const r = run(program, [...options, "picture.photo", out, ...extra], files);
+      if (r.status !== 0) throw refused(r);
+      return contents(files, take);
+    } finally {
+      release(files);
+    }
   }
   const api = {
     convertBmp,
     // photo2bmp's preview BMP; with `palette`, as that panel shows it.
     toBmp: (photo, { palette = null } = {}) =>
-      photoTool("photo2bmp", photo, "preview.bmp", [], palette ? ["--palette", palette] : []).bytes,
+      photoTool("photo2bmp", photo, "preview.bmp", [], palette ? ["--palette", palette] : []),
     // photo2mem's memory image as text, in the form `name` asks for
     // (.mem, .coe, .mif, .vhd), 12-bit 4:4:4 with rgb444; and the Verilog
     // header a .mem comes with.
     toMem: (photo, { name = "picture.mem", rgb444 = false } = {}) =>
-      new TextDecoder().decode(photoTool("photo2mem", photo, name, [], rgb444 ? ["--rgb444"] : []).bytes),
+      new TextDecoder().decode(photoTool("photo2mem", photo, name, [], rgb444 ? ["--rgb444"] : [])),
     toMemHeader: (photo, { rgb444 = false } = {}) => new TextDecoder().decode(
-      contents(photoTool("photo2mem", photo, "picture.mem", [], rgb444 ? ["--rgb444"] : []).files, "picture.vh")),
+      photoTool("photo2mem", photo, "picture.mem", [], rgb444 ? ["--rgb444"] : [], "picture.vh")),
     // photo2raw's bytes in `format`, or its C header when `headerName` ends
     // in .h; a packed format (1bpp, ssd1306 ...) takes the picture's palette.
     toRaw: (photo, format, headerName = "picture.raw", { palette = null } = {}) =>
-      photoTool("photo2raw", photo, headerName, [format], palette ? ["--palette", palette] : []).bytes,
+      photoTool("photo2raw", photo, headerName, [format], palette ? ["--palette", palette] : []),
   };
   return api;
 }
@@ -379,7 +428,7 @@ if (typeof document === "undefined" && typeof importScripts === "function") {
 }
 
 // In Node (the npm package's module): the API over programs compiled there.
-if (typeof module === "object" && module.exports) module.exports = { makeApi, runProgram, PROGRAMS };
+if (typeof module === "object" && module.exports) module.exports = { makeApi, runProgram, PROGRAMS, PROGRAM_PAGES };
 
 // ---- The page ------------------------------------------------------------
 

@@ -18,6 +18,7 @@ process.removeAllListeners("warning");
 // call path has no such trouble.
 require("node:v8").setFlagsFromString("--no-turbo-fast-api-calls");
 const { WASI } = require("node:wasi");
+const { PROGRAM_PAGES } = require("./kestrow.js");
 
 // The imports a WASI instance gives a program. getImportObject came with
 // Node 20; Node 18 (Debian 12's) has only the table of calls itself.
@@ -25,6 +26,14 @@ function wasiImports(wasi) {
   return typeof wasi.getImportObject === "function"
     ? wasi.getImportObject()
     : { wasi_snapshot_preview1: wasi.wasiImport };
+}
+
+// A program started under `wasi`. Its memory is the host's (imported), as
+// the page gives it; WASI's start finds it as the instance's own.
+function start(wasi, module) {
+  const memory = new WebAssembly.Memory({ initial: PROGRAM_PAGES });
+  const instance = new WebAssembly.Instance(module, { ...wasiImports(wasi), env: { memory } });
+  return wasi.start({ exports: { _start: instance.exports._start, memory } });
 }
 
 // The nearest folder that exists, at or above `dir`.
@@ -46,9 +55,8 @@ function run(program) {
     }
   const wasi = new WASI({ version: "preview1", args: [program, ...args], env: {}, preopens, returnOnExit: true });
   const module = new WebAssembly.Module(fs.readFileSync(path.join(__dirname, "wasm", program + ".wasm")));
-  const instance = new WebAssembly.Instance(module, wasiImports(wasi));
-  process.exitCode = wasi.start(instance);
+  process.exitCode = start(wasi, module);
 }
 
 module.exports = run;
-module.exports.wasiImports = wasiImports;
+module.exports.start = start;

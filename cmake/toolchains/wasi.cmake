@@ -29,9 +29,13 @@ endif()
 set(CMAKE_C_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
 set(CMAKE_CXX_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
 # The programs keep row buffers of up to a few hundred KiB on the stack, as
-# on Linux: a stack of 4 MiB rather than wasm-ld's 64 KiB. strerror is
+# on Linux: a stack of 4 MiB rather than wasm-ld's 64 KiB. Their memory is
+# the host's (imported), of 8 MiB to start with (the data and the stack;
+# web/kestrow.js and web/run.js give that much), so that the page can hand
+# each run the memory of the last, its pages already touched. strerror is
 # wrapped by the source below, which every program links.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -Wl,--strip-all -Wl,-z,stack-size=4194304 -Wl,--wrap=strerror")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -Wl,--strip-all -Wl,-z,stack-size=4194304 \
+-Wl,--import-memory -Wl,--initial-memory=8388608 -Wl,--wrap=strerror")
 set(KESTROW_WASI_SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../web/strerror_enodata.cpp)
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 # Nothing is installed from this build; the install paths only need a value.

@@ -5,10 +5,10 @@
 // quiets WASI's "experimental" notice, sets Node up as its programs need
 // and gives the imports on Node 18 and 20 alike.
 "use strict";
-const { wasiImports } = require("../../web/run.js");
+const { start } = require("../../web/run.js");
 const { WASI } = require("node:wasi");
 const fs = require("node:fs");
 const wasi = new WASI({ version: "preview1", args: [process.argv[2], ...process.argv.slice(3)], env: {},
                         preopens: {}, returnOnExit: true });
 const compiled = new WebAssembly.Module(fs.readFileSync(process.argv[2]));
-process.exitCode = wasi.start(new WebAssembly.Instance(compiled, wasiImports(wasi)));
+process.exitCode = start(wasi, compiled);

@@ -136,6 +136,28 @@ return { first, second, got: Array.from(b.subarray(64, 80)), split,
 """
 
 
+# The memory the page keeps for its runs after each of three conversions
+# of a picture bigger than a program's first memory: its size in bytes,
+# and whether it is still the first run's. Each run must take the kept
+# memory, its pages already touched (a fresh one costs more than the
+# work), and use the same pages again rather than grow it each time.
+MEMORY_KEPT = """
+const [b64, done] = [arguments[0], arguments[arguments.length - 1]];
+const bytes = Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
+window.kestrowReady.then((api) => {
+  const sizes = [];
+  let first = null, kept = true;
+  for (let i = 0; i < 3; i++) {
+    api.convertBmp(bytes, { bits: 16, dither: true });
+    first = first || spare.memory;
+    kept = kept && spare.memory === first;
+    sizes.push(spare.memory.buffer.byteLength);
+  }
+  done({ sizes, kept });
+});
+"""
+
+
 # The shim's two argument calls against each other, on a memory of their
 # own: args_get must fill exactly the bytes args_sizes_get asked for.
 ARGUMENT_CALLS = """
@@ -324,6 +346,9 @@ def page_checks(driver, url, a, native_dir, downloads, controls=True):
     got, refusal = call(driver, "worker", base64.b64encode(sample).decode(), {"bits": 16, "dither": True})
     check(got == photo, "convertBmp in the page's Web Worker: the native programs' bytes"
           + ("" if refusal is None else f" ({refusal})"))
+    kept = driver.execute_async_script(MEMORY_KEPT, base64.b64encode(bmp(1200, 1000, 12)).decode())
+    check(kept["kept"] and kept["sizes"][0] > 8 << 20 and len(set(kept["sizes"])) == 1,
+          f"each run takes the kept memory and uses it again, not more: {kept}")
     subprocess.run([os.path.join(a.bin, "photo2mem"), "out.photo", "picture.mem"], cwd=native_dir, check=True)
     mem = open(os.path.join(native_dir, "picture.mem"), "rb").read().replace(b"out.photo picture.mem", b"picture.photo picture.mem")
     got, _ = call(driver, "toMem", base64.b64encode(photo).decode())
