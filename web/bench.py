@@ -19,12 +19,15 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
 import browser_test  # noqa: E402  (its BMP maker, server and browser)
 
+# From convertBmp's call to its result: on the page's thread, or (worker)
+# as the page's own controls call it, in its Web Worker.
 TIME = """
-const [b64, bits, dither, done] = [arguments[0], arguments[1], arguments[2], arguments[arguments.length - 1]];
+const [b64, bits, dither, worker, done] = [...arguments];
 const bytes = Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
-window.kestrowReady.then((api) => {
+window.kestrowReady.then(async (api) => {
   const t0 = performance.now();
-  const out = api.convertBmp(bytes, { bits, dither });
+  const out = worker ? await api.worker.call("convertBmp", bytes, { bits, dither })
+                     : api.convertBmp(bytes, { bits, dither });
   done([performance.now() - t0, out.length]);
 });
 """
@@ -47,20 +50,21 @@ def main():
     # The page with its SIMD dithers and without, the single file from
     # file:// as a user opens it, and the native programs, in the same rounds.
     drivers = {"SIMD": browser_test.browser(work), "no SIMD": browser_test.browser(work),
-               "single file": browser_test.browser(work)}
+               "single file": browser_test.browser(work), "its worker": browser_test.browser(work)}
     try:
         drivers["SIMD"].get(base)
         drivers["no SIMD"].get(base + "?nosimd")
-        drivers["single file"].get("file://" + os.path.join(a.web, "kestrow.html"))
+        for mode in ("single file", "its worker"):
+            drivers[mode].get("file://" + os.path.join(a.web, "kestrow.html"))
         for bits in (6, 16):
             dither_prog = os.path.join(a.bin, "bmpdither" if bits == 6 else "bmpdither16")
             conv_prog = os.path.join(a.bin, "kestrow" if bits == 6 else "kestrow16")
             times = {mode: [] for mode in [*drivers, "native"]}
-            for d in drivers.values():
-                d.execute_async_script(TIME, b64, bits, True)  # warm
+            for mode, d in drivers.items():
+                d.execute_async_script(TIME, b64, bits, True, mode == "its worker")  # warm
             for _ in range(a.rounds):
                 for mode, d in drivers.items():
-                    times[mode].append(d.execute_async_script(TIME, b64, bits, True)[0])
+                    times[mode].append(d.execute_async_script(TIME, b64, bits, True, mode == "its worker")[0])
                 t0 = time.perf_counter()
                 subprocess.run([dither_prog, "in.bmp", "d.bmp"], cwd=work, check=True)
                 subprocess.run([conv_prog, "d.bmp", "out.photo"], cwd=work, check=True)
@@ -69,7 +73,8 @@ def main():
             print(f"{bits}-bit, dithered, 1920 x 1080, medians of {a.rounds}: native {m['native']:.1f} ms, "
                   f"page with SIMD {m['SIMD']:.1f} ms ({m['SIMD'] / m['native']:.2f}x), "
                   f"without {m['no SIMD']:.1f} ms ({m['no SIMD'] / m['native']:.2f}x), "
-                  f"the single file {m['single file']:.1f} ms ({m['single file'] / m['native']:.2f}x)")
+                  f"the single file {m['single file']:.1f} ms ({m['single file'] / m['native']:.2f}x), "
+                  f"in its worker {m['its worker']:.1f} ms ({m['its worker'] / m['native']:.2f}x)")
     finally:
         for d in drivers.values():
             d.quit()

@@ -242,7 +242,8 @@ function fileSet(entries) {
   for (const [n, data] of entries) files.set(n, { data, size: data.length, lent: true });
   return files;
 }
-const contents = (files, n) => files.has(n) ? files.get(n).data.slice(0, files.get(n).size) : null;
+// A file's bytes, where they are: valid until the set is released.
+const contents = (files, n) => files.has(n) ? files.get(n).data.subarray(0, files.get(n).size) : null;
 // Once a set's outputs are taken: its buffers, kept for the next.
 function release(files) {
   for (const f of files.values()) if (!f.lent) spare.buffers.push(f.data);
@@ -296,9 +297,11 @@ async function compilePrograms(base, simd, builds = {}) {
 }
 
 // The API over compiled programs; the page's thread and its worker build
-// the same one.
-function makeApi(modules) {
+// the same one. Bytes returned are the caller's own, or with `views` (the
+// worker's, which copies them at once) the run's, until the next call.
+function makeApi(modules, { views = false } = {}) {
   const run = (program, argv, files) => runProgram(modules[program], [program, ...argv], files);
+  const output = (files, n) => views ? contents(files, n) : contents(files, n).slice();
 
   // BMP bytes to photo file bytes, as kestrow or kestrow16 would write them
   // (after bmpdither, bmpdither16 or bmpdither12 when dither is true). 12
@@ -321,7 +324,7 @@ function makeApi(modules) {
       }
       const c = run(bits === 6 ? "kestrow" : "kestrow16", [source, "out.photo"], files);
       if (c.status !== 0) throw refused(c);
-      return contents(files, "out.photo");
+      return output(files, "out.photo");
     } finally {
       release(files);
     }
@@ -334,7 +337,7 @@ function makeApi(modules) {
     try {
       const r = run(program, [...options, "picture.photo", out, ...extra], files);
       if (r.status !== 0) throw refused(r);
-      return contents(files, take);
+      return output(files, take);
     } finally {
       release(files);
     }
@@ -377,20 +380,41 @@ function startWorker(modules) {
   }
   const waiting = new Map();
   let next = 0;
+  // The bytes a call sends, and the bytes of its answer, go in buffers
+  // moved to the worker and back (transferred, not copied), kept from call
+  // to call: a buffer copied into a message, or a new one for the answer,
+  // is new on the other side, and its first touch costs more than the
+  // conversion (see spare above). The caller gets its own copy.
+  const kept = [];
+  function lend(bytes) {
+    const i = kept.findIndex((b) => b.byteLength >= bytes.length);
+    const buffer = i >= 0 ? kept.splice(i, 1)[0] : new ArrayBuffer(Math.max(bytes.length, 4096));
+    const view = new Uint8Array(buffer, 0, bytes.length);
+    view.set(bytes);
+    return view;
+  }
   worker.onmessage = (e) => {
-    const { id, ok, message, status } = e.data;
+    const { id, ok, message, status, lent } = e.data;
+    const answer = ok instanceof Uint8Array ? ok.slice() : ok;
+    kept.push(...lent);
+    kept.sort((a, b) => b.byteLength - a.byteLength).splice(3);
     const w = waiting.get(id);
     waiting.delete(id);
-    if (message === undefined) w.resolve(ok);
+    if (message === undefined) w.resolve(answer);
     else w.reject(Object.assign(new Error(message), { status }));
   };
   const call = (method, ...args) => new Promise((resolve, reject) => {
     const id = next++;
     waiting.set(id, { resolve, reject });
-    worker.postMessage({ id, method, args });
+    const sent = args.map((a) => a instanceof Uint8Array ? lend(a) : a);
+    const room = kept.shift() || new ArrayBuffer(4096);  // for the answer's bytes
+    worker.postMessage({ id, method, args: sent, room }, [...buffersOf(sent), room]);
   });
   return { call };
 }
+
+// The buffers of the byte arrays among `values`, to transfer.
+const buffersOf = (values) => values.filter((v) => v instanceof Uint8Array).map((v) => v.buffer);
 
 async function load() {
   const base = OWN_SCRIPT && OWN_SCRIPT.src ? new URL(".", OWN_SCRIPT.src) : new URL(".", location.href);
@@ -413,14 +437,25 @@ if (typeof document === "undefined" && typeof importScripts === "function") {
   let api = null;
   self.onmessage = (e) => {
     if (e.data.modules) {
-      api = makeApi(e.data.modules);
+      api = makeApi(e.data.modules, { views: true });
       return;
     }
-    const { id, method, args } = e.data;
+    // Bytes of the answer go back in the room lent for them (in a new
+    // buffer if it is too small), with the bytes lent.
+    const { id, method, args, room } = e.data;
+    const lent = buffersOf(args);
     try {
-      self.postMessage({ id, ok: api[method](...args) });
+      let ok = api[method](...args);
+      if (ok instanceof Uint8Array) {
+        const copy = new Uint8Array(room.byteLength >= ok.length ? room : new ArrayBuffer(ok.length), 0, ok.length);
+        copy.set(ok);
+        ok = copy;
+      }
+      if (!(ok instanceof Uint8Array) || ok.buffer !== room) lent.push(room);
+      self.postMessage({ id, ok, lent }, [...lent, ...buffersOf([ok])]);
     } catch (err) {
-      self.postMessage({ id, message: err.message, status: err.status });
+      lent.push(room);
+      self.postMessage({ id, message: err.message, status: err.status, lent }, lent);
     }
   };
 } else if (typeof window !== "undefined") {
