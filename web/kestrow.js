@@ -380,11 +380,10 @@ function startWorker(modules) {
   }
   const waiting = new Map();
   let next = 0;
-  // The bytes a call sends, and the bytes of its answer, go in buffers
-  // moved to the worker and back (transferred, not copied), kept from call
-  // to call: a buffer copied into a message, or a new one for the answer,
-  // is new on the other side, and its first touch costs more than the
-  // conversion (see spare above). The caller gets its own copy.
+  // The bytes a call sends go in buffers moved to the worker and back
+  // (transferred, not copied), kept from call to call: a buffer copied into
+  // a message is new on the other side, and its first touch costs more
+  // than the conversion (see spare above).
   const kept = [];
   function lend(bytes) {
     const i = kept.findIndex((b) => b.byteLength >= bytes.length);
@@ -393,22 +392,42 @@ function startWorker(modules) {
     view.set(bytes);
     return view;
   }
+  // The answer's bytes are the caller's own, so they need new memory each
+  // time: the worker writes them into a room made here, of the size of the
+  // last answer to the same call, its pages touched while the worker ran
+  // that call. An answer of another size gets a buffer of its own size.
+  const rooms = new Map();  // by method: {size, buffer}
+  function room(method) {
+    const r = rooms.get(method);
+    if (!r || r.size === 0) return new ArrayBuffer(0);
+    const buffer = r.buffer || new ArrayBuffer(r.size);
+    r.buffer = null;
+    return buffer;
+  }
+  function makeRoom(method) {
+    const r = rooms.get(method);
+    if (r && r.size > 0) {
+      r.buffer = new ArrayBuffer(r.size);
+      new Uint8Array(r.buffer).fill(0);
+    }
+  }
   worker.onmessage = (e) => {
     const { id, ok, message, status, lent } = e.data;
-    const answer = ok instanceof Uint8Array ? ok.slice() : ok;
     kept.push(...lent);
-    kept.sort((a, b) => b.byteLength - a.byteLength).splice(3);
+    kept.sort((a, b) => b.byteLength - a.byteLength).splice(2);
     const w = waiting.get(id);
     waiting.delete(id);
-    if (message === undefined) w.resolve(answer);
+    if (message === undefined)
+      rooms.set(w.method, { size: ok instanceof Uint8Array ? ok.length : 0, buffer: rooms.get(w.method)?.buffer });
+    if (message === undefined) w.resolve(ok);
     else w.reject(Object.assign(new Error(message), { status }));
   };
   const call = (method, ...args) => new Promise((resolve, reject) => {
     const id = next++;
-    waiting.set(id, { resolve, reject });
-    const sent = args.map((a) => a instanceof Uint8Array ? lend(a) : a);
-    const room = kept.shift() || new ArrayBuffer(4096);  // for the answer's bytes
-    worker.postMessage({ id, method, args: sent, room }, [...buffersOf(sent), room]);
+    waiting.set(id, { resolve, reject, method });
+    const sent = args.map((a) => a instanceof Uint8Array ? lend(a) : a), into = room(method);
+    worker.postMessage({ id, method, args: sent, room: into }, [...buffersOf(sent), into]);
+    makeRoom(method);  // for the next such call, while the worker runs this one
   });
   return { call };
 }
@@ -440,14 +459,14 @@ if (typeof document === "undefined" && typeof importScripts === "function") {
       api = makeApi(e.data.modules, { views: true });
       return;
     }
-    // Bytes of the answer go back in the room lent for them (in a new
-    // buffer if it is too small), with the bytes lent.
+    // Bytes of the answer go back in the room made for them (or in a
+    // buffer of their own size), with the bytes lent.
     const { id, method, args, room } = e.data;
     const lent = buffersOf(args);
     try {
       let ok = api[method](...args);
       if (ok instanceof Uint8Array) {
-        const copy = new Uint8Array(room.byteLength >= ok.length ? room : new ArrayBuffer(ok.length), 0, ok.length);
+        const copy = new Uint8Array(room.byteLength === ok.length ? room : new ArrayBuffer(ok.length));
         copy.set(ok);
         ok = copy;
       }
