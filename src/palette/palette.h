@@ -33,10 +33,12 @@ int palette_check_photo(const photo_palette_t *palette, const photo_file_t *phot
 
 // Dithers a BMP's pixel array in place onto `palette`: `height` rows
 // `row_width` bytes apart, each holding `width` pixels as blue, green, red.
-// Each pixel becomes the nominal colour of one entry. The error is carried
-// in linear light against what each entry looks like, and each pixel takes
-// the nearest entry by luminance and the two opponent colour axes.
-// Integers only: every host writes the same.
+// Each pixel becomes the nominal colour of one entry. A colour no mixture
+// of the entries can show is first taken to the mixture that looks nearest
+// to it; the error is carried in linear light against what each entry
+// looks like, and each pixel takes the nearest entry by luminance and the
+// two opponent colour axes.
+// Every host writes the same bytes (gamut_map.h says how).
 void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_width, uint32_t width,
                     uint32_t height);
 

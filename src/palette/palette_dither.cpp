@@ -2,21 +2,23 @@
 // Copyright (c) 2026 kestrow developers
 // The dither onto a panel's palette.
 //
-// Each pixel is decoded to linear light and cut to the box of the colours
-// the panel can show (an e-paper white is far darker than sRGB white, and
-// error that no entry can ever pay back would otherwise pile up and burst
-// out as specks of the wrong colour); the error carried from earlier
-// pixels is added, held to half the box's size beyond it. The entry
-// nearest to that is chosen, by luminance and the two opponent colour axes
-// in linear light (chosen in OKLab instead, or in sRGB, the choice and the
-// error it leaves are measured in different spaces, and the noise grows:
-// bench/palette_quality.py measured both),
-// and what is left over, measured against what that entry really looks
-// like, goes on to the neighbours in Floyd and Steinberg's shares, the rows
-// scanned in alternating directions.
+// Each pixel is first taken to the mixture of the panel's colours that
+// looks nearest to it (gamut_map.h: an e-paper white is far darker than
+// sRGB white, its green dark and dull, and error that no entry can ever pay
+// back would otherwise pile up and burst out as specks of the wrong
+// colour); the error carried from earlier pixels is added, held to half
+// the box the panel's colours span beyond it. The entry nearest to that is
+// chosen, by luminance and the two opponent colour axes in linear light
+// (chosen in OKLab instead, or in sRGB, the choice and the error it leaves
+// are measured in different spaces, and the noise grows:
+// bench/palette_quality.py measured both), and what is left over,
+// measured against what that entry really looks like, goes on to the
+// neighbours in Floyd and Steinberg's shares, the rows scanned in
+// alternating directions.
 #include <algorithm>
 #include <cstring>
 
+#include "gamut_map.h"
 #include "palette.h"
 #include "srgb_table.h"
 
@@ -94,23 +96,26 @@ struct palette_run {
     // noise rather than as a dark tone.
     int32_t share(const int32_t asked[3]) const
     {
-        return static_cast<int32_t>(std::min<int64_t>(256, luminance(asked) * 256 / dark));
+        const int64_t y = luminance(asked);
+        return y >= dark ? 256 : static_cast<int32_t>(y * 256 / dark);
     }
 
+    // Chosen without a branch: which entry wins is as good as random in a
+    // dither, and a mispredicted branch cost more than the rest.
     const entry_t &nearest(const int32_t rgb[3]) const
     {
         const opponent_t want = opponent(rgb);
-        const entry_t *best = &entries[0];
+        unsigned best = 0;
         int32_t best_d = INT32_MAX;
         for (unsigned i = 0; i < count; i++) {
-            const entry_t &e = entries[i];
-            const int32_t dy = want.y - e.seen.y, drg = want.red_green - e.seen.red_green,
-                          dby = want.blue_yellow - e.seen.blue_yellow;
+            const opponent_t &e = entries[i].seen;
+            const int32_t dy = want.y - e.y, drg = want.red_green - e.red_green, dby = want.blue_yellow - e.blue_yellow;
             const int32_t d = dy * dy + drg * drg + dby * dby;
-            if (d < best_d)
-                best_d = d, best = &e;
+            const bool nearer = d < best_d;
+            best = nearer ? i : best;
+            best_d = nearer ? d : best_d;
         }
-        return *best;
+        return entries[best];
     }
 };
 
@@ -120,6 +125,12 @@ void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_wid
                     uint32_t height)
 {
     const palette_run run(palette);
+    static gamut::map_t map;
+    int32_t linear[PHOTO_PALETTE_MAX][3];
+    for (unsigned i = 0; i < run.count; i++)
+        std::copy(run.entries[i].linear, run.entries[i].linear + 3, linear[i]);
+    gamut::map_init(&map, linear, run.count);
+    gamut::map_prepare(&map, img, row_width, width, height);
     // Error reaching this row and the next, red, green, blue a pixel, with
     // a pixel of margin at each end; in 16ths of a linear step.
     // (At most 4096 pixels a row: the BMP reader's limit.)
@@ -136,10 +147,10 @@ void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_wid
             uint8_t *px = row + size_t{x} * 3;
             int32_t *err = &this_row[(size_t{x} + 1) * 3];
             int32_t want[3], asked[3];
+            gamut::map_pixel(&map, px, asked);
             for (int c = 0; c < 3; c++) {
-                // The colour asked for, cut to what the panel can show,
-                // plus the error, which is held to half the box beyond it.
-                asked[c] = std::clamp<int32_t>(srgb_to_linear[px[2 - c]], run.low[c], run.high[c]);
+                // The colour asked for, as the panel can show it, plus the
+                // error, which is held to half the box beyond it.
                 const int32_t margin = (run.high[c] - run.low[c]) / 2;
                 want[c] = std::clamp(asked[c] + err[c] / 16, run.low[c] - margin, run.high[c] + margin);
             }
