@@ -12,6 +12,13 @@ dither_quality.py does. Ways compared, all onto the same appearance colours:
   IM linear      the same in linear light (-colorspace RGB around it)
   Pillow         Image.quantize(palette=..., dither=FLOYDSTEINBERG)
   nearest        Pillow's nearest colour, no dither
+and, on the photographs, the floor: the least any picture made of the
+panel's colours can score. Blurred, such a picture is at each pixel a
+mixture of the appearance colours in linear light, so it can come no
+nearer than the mixture nearest the blurred original there (estimated
+from 6000 mixtures, on every fourth pixel of every fourth row). Where the
+floor is above 0.85 of the best other, no dither onto that palette can
+reach that goal.
 Then the time of whole runs on a 1920 x 1080 photograph: bmpdither
 --palette spectra6 against ImageMagick's remap, interleaved, medians.
 
@@ -31,7 +38,7 @@ from PIL import Image
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dither_quality import (generated_pictures, held_out_pictures, mean_ciede2000,  # noqa: E402
-                            photographs, unseen_pictures)
+                            photographs, seen_lab, to_linear, to_srgb, unseen_pictures)
 
 PALETTES = ("mono", "bwr", "spectra6")
 
@@ -47,6 +54,22 @@ def builtin_palettes(root):
         entries = re.findall(r"\{0x([0-9A-F]{2}), (\d+), (\d+), (\d+), (\d+)\}", body)
         found[name] = [(int(v, 16), int(n), (int(r), int(g), int(b))) for v, n, r, g, b in entries]
     return found
+
+
+def floor(original, appearance):
+    """The least mean CIEDE2000 any picture of these appearance colours
+    can reach against `original`, estimated as the module says."""
+    from skimage import color
+    rng = np.random.default_rng(1)
+    n = len(appearance)
+    weights = np.vstack([np.eye(n), rng.dirichlet(np.ones(n) * 0.5, 6000 - n)])
+    mixtures = color.rgb2lab(to_srgb(weights @ to_linear(appearance))[None])[0]
+    want = seen_lab(original)[::4, ::4].reshape(-1, 3)
+    least = np.empty(len(want))
+    for i in range(0, len(want), 256):
+        chunk = want[i:i + 256]
+        least[i:i + 256] = color.deltaE_ciede2000(chunk[:, None, :], mixtures[None, :, :]).min(axis=1)
+    return float(least.mean())
 
 
 def run(cmd):
@@ -108,10 +131,10 @@ def quality_table(bench, sets):
     methods = bench.methods()
     for palette in PALETTES:
         print(f"\n### {palette}\n")
-        print("| picture | " + " | ".join(methods) + " | kestrow / best other |")
-        print("|---" * (len(methods) + 2) + "|")
+        print("| picture | " + " | ".join(methods) + " | kestrow / best other | floor / best other |")
+        print("|---" * (len(methods) + 3) + "|")
         for set_name, pictures in sets:
-            ratios = []
+            ratios, floors = [], []
             for name, pixels in pictures:
                 src = bench.path("src.bmp")
                 Image.fromarray(pixels).convert("RGB").save(src, "BMP")
@@ -120,10 +143,15 @@ def quality_table(bench, sets):
                 ratio = scores["kestrow"] / best_other
                 ratios.append(ratio)
                 flag = " (worse than nearest)" if scores["kestrow"] > scores["nearest"] else ""
+                least = ""
+                if set_name == "photographs":
+                    floors.append(floor(pixels[:, :, :3], bench.appearance(palette)) / best_other)
+                    least = f"{floors[-1]:.2f}x"
                 print(f"| {name} ({set_name}) | " + " | ".join(f"{scores[m]:.2f}" for m in methods) +
-                      f" | {ratio:.2f}x{flag} |")
+                      f" | {ratio:.2f}x{flag} | {least} |")
+            mean_floor = f"**{statistics.mean(floors):.2f}x**" if floors else ""
             print(f"| **{set_name}, mean** | " + " | ".join("" for _ in methods) +
-                  f" | **{statistics.mean(ratios):.2f}x** |")
+                  f" | **{statistics.mean(ratios):.2f}x** | {mean_floor} |")
 
 
 def speed_table(bench, rounds):

@@ -133,7 +133,7 @@ double ciede2000_squared(const lab_t &x, const lab_t &y)
 
 int32_t node_level(unsigned i)
 {
-    return srgb_to_linear[std::min(255u, node_step * i)];
+    return srgb_to_linear[node_srgb(i)];
 }
 
 // The nearest mixture is searched on weights in 512ths of the coarse

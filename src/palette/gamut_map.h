@@ -47,6 +47,11 @@ void map_prepare(map_t *m, const uint8_t *img, size_t row_width, uint32_t width,
 // The nodes sit at sRGB 0, 16, ..., 240 and 255 along each channel.
 inline constexpr unsigned node_step = 256 / (grid_side - 1);
 
+inline constexpr unsigned node_srgb(unsigned i)
+{
+    return i == grid_side - 1 ? 255 : node_step * i;
+}
+
 inline unsigned node_index(unsigned r, unsigned g, unsigned b)
 {
     return (r * grid_side + g) * grid_side + b;
@@ -61,7 +66,7 @@ struct place_t {
 inline constexpr place_t place(unsigned v)
 {
     const unsigned cell = std::min(v / node_step, grid_side - 2);
-    const unsigned span = cell == grid_side - 2 ? node_step - 1 : node_step;
+    const unsigned span = node_srgb(cell + 1) - node_srgb(cell);
     return {static_cast<uint8_t>(cell), static_cast<uint16_t>((v - node_step * cell) * 256 / span)};
 }
 
