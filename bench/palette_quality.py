@@ -23,6 +23,12 @@ Then the time of whole runs on a 1920 x 1080 photograph: bmpdither
 --palette spectra6 against ImageMagick's remap, interleaved, medians.
 
 usage: bench/palette_quality.py [BUILD_DIR [ROUNDS]]
+       bench/palette_quality.py --speed [BUILD_DIR [ROUNDS]]
+       bench/palette_quality.py --pictures BEFORE_BUILD_DIR BUILD_DIR OUT_DIR
+--speed runs the timing alone (on a quiet machine: the tables take minutes).
+The second writes the docs' pictures: part of a photograph and of a logo
+on spectra6 as the panel shows them, from the original, nearest colour,
+ImageMagick's remap in sRGB, an earlier build's bmpdither and this one's.
 (needs python3-skimage, python3-scipy, python3-pil; ImageMagick's convert
 for its columns.)
 """
@@ -177,11 +183,37 @@ def speed_table(bench, rounds):
         print(f"\nImageMagick / bmpdither: {statistics.median(times['ImageMagick']) / statistics.median(times['bmpdither']):.1f}x")
 
 
+def pictures(before, after, out):
+    from skimage import data
+    logo = unseen_pictures()[-1][1]
+    with tempfile.TemporaryDirectory() as work:
+        earlier, bench = Bench(before, work), Bench(after, work)
+        # Crops of 256 x 256 at full size, so the dots show as the panel's.
+        for name, pixels in (("astronaut", data.astronaut()[16:272, 120:376]), ("logo", logo[40:296, 20:276])):
+            src = bench.path("src.bmp")
+            Image.fromarray(pixels[:, :, :3]).save(src, "BMP")
+            panels = [pixels[:, :, :3], bench.pillow(src, "spectra6", Image.Dither.NONE)]
+            if bench.convert:
+                panels.append(bench.magick(src, "spectra6", False))
+            panels += [earlier.kestrow(src, "spectra6"), bench.kestrow(src, "spectra6")]
+            gap = np.full((pixels.shape[0], 8, 3), 255, np.uint8)
+            row = np.concatenate([x for p in panels for x in (p, gap)][:-1], axis=1)
+            path = os.path.join(out, f"epaper-{name}.png")
+            Image.fromarray(row).save(path)
+            print(path)
+
+
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else "build/default"
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+    if sys.argv[1:2] == ["--pictures"]:
+        return pictures(*sys.argv[2:5])
+    speed_only = sys.argv[1:2] == ["--speed"]
+    args = sys.argv[2:] if speed_only else sys.argv[1:]
+    build = args[0] if args else "build/default"
+    rounds = int(args[1]) if len(args) > 1 else 7
     with tempfile.TemporaryDirectory() as work:
         bench = Bench(build, work)
+        if speed_only:
+            return speed_table(bench, rounds)
         if not bench.convert:
             print("ImageMagick's convert is not installed: its columns are left out.\n")
         quality_table(bench, [("photographs", photographs()), ("not tuned on", unseen_pictures()),

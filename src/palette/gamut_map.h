@@ -8,7 +8,7 @@
 // never paid back: it piles up and comes out as specks, or as a whole area
 // of the wrong colour (a bright green turning to the panel's grey white).
 //
-// The map is sampled on a 17 x 17 x 17 grid over sRGB and interpolated
+// The map is sampled on a 13 x 13 x 13 grid over sRGB and interpolated
 // between its nodes in linear light; a node is worked out only when a
 // picture has a colour beside it. The arithmetic is IEEE double with only
 // +, -, x, / and square roots (no library functions, no fused
@@ -25,7 +25,10 @@
 
 namespace gamut {
 
-inline constexpr unsigned grid_side = 17;  // nodes along each channel
+// Nodes along each channel. 17 came nearer on the bench by 1 to 2%, with
+// 2.2 times the nodes, which took 21 ms more on a 1920 x 1080 photograph
+// (a quarter more time in all).
+inline constexpr unsigned grid_side = 13;
 inline constexpr unsigned node_count = grid_side * grid_side * grid_side;
 
 struct map_t {
@@ -44,7 +47,7 @@ void map_init(map_t *m, const int32_t (*linear)[3], unsigned count);
 // `row_width` bytes apart, blue, green, red) fall between.
 void map_prepare(map_t *m, const uint8_t *img, size_t row_width, uint32_t width, uint32_t height);
 
-// The nodes sit at sRGB 0, 16, ..., 240 and 255 along each channel.
+// The nodes sit at sRGB 0, 21, ..., 231 and 255 along each channel.
 inline constexpr unsigned node_step = 256 / (grid_side - 1);
 
 inline constexpr unsigned node_srgb(unsigned i)
@@ -57,7 +60,7 @@ inline unsigned node_index(unsigned r, unsigned g, unsigned b)
     return (r * grid_side + g) * grid_side + b;
 }
 
-// Each 8-bit level's cell (0 to 15) and place in it, in 256ths.
+// Each 8-bit level's cell (0 to grid_side - 2) and place in it, in 256ths.
 struct place_t {
     uint8_t cell;
     uint16_t frac;

@@ -136,12 +136,13 @@ void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_wid
     // (At most 4096 pixels a row: the BMP reader's limit.)
     static int32_t rows[2][(PHOTO_MAX_SIDE + 2) * 3];
     int32_t *this_row = rows[0], *next_row = rows[1];
-    memset(this_row, 0, sizeof rows[0]);
+    const size_t used = (size_t{width} + 2) * 3 * sizeof rows[0][0];  // of a row's error, the part in use
+    memset(this_row, 0, used);
     for (uint32_t y = 0; y < height; y++) {
         uint8_t *row = img + (size_t{height} - 1 - y) * row_width;  // top row first
         const bool forward = y % 2 == 0;
         const int step = forward ? 1 : -1;
-        memset(next_row, 0, sizeof rows[0]);
+        memset(next_row, 0, used);
         for (uint32_t i = 0; i < width; i++) {
             const uint32_t x = forward ? i : width - 1 - i;
             uint8_t *px = row + size_t{x} * 3;
