@@ -274,6 +274,24 @@ TEST_F(Palette, BadPalettesAndValuesAreRefusedWithWhereAndWhy)
     ASSERT_EQ(run_program(PHOTO2BMP_BIN, {PHOTO2BMP_BIN, "--palette", file, photo, shown}).status, 0);
     EXPECT_EQ(top_first_pixels(read_file(shown), 3, 1), (std::vector<rgb>{{32, 16, 32}, {192, 192, 176}, {32, 16, 32}}));
 
+    // As many entries as a panel's numbers allow (16): a random picture
+    // takes every one, and nothing else.
+    std::string sixteen;
+    const char *hex = "0055AAFF";
+    for (int i = 0; i < 16; i++) {
+        const char nominal[] = {hex[2 * (i & 3)], hex[2 * (i & 3) + 1], hex[2 * (i >> 2)], hex[2 * (i >> 2) + 1], 'A', 'A'};
+        sixteen += std::string(nominal, 6) + " " + std::string(nominal, 6).replace(4, 2, "80") + " " +
+                   std::to_string(i) + "\n";
+    }
+    write_file(file, bytes(sixteen.begin(), sixteen.end()));
+    const bytes values = top_first_values(dither_and_convert(file.c_str(), 64, 64, random_pixels(64 * 64, 16)));
+    std::map<uint8_t, int> used;
+    for (const uint8_t v : values)
+        used[v]++;
+    EXPECT_EQ(used.size(), 16u);
+    for (const auto &[v, n] : used)
+        EXPECT_EQ(v & 3, 2) << int(v) << " is not an entry";  // every entry's blue is AA
+
     // A value the palette lacks is refused with its place, before the
     // output is opened; so is a 16-bit picture, and a palette whose
     // numbers the packing cannot hold.
