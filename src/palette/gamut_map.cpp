@@ -11,10 +11,6 @@
 namespace gamut {
 namespace {
 
-struct lab_t {
-    double l, a, b;
-};
-
 double square(double x)
 {
     return x * x;
@@ -36,7 +32,8 @@ double lab_f(double t)
     return t > 216.0 / 24389 ? cube_root(t) : t * (24389.0 / 27 / 116) + 16.0 / 116;
 }
 
-// CIELAB (D65) of a colour in linear light, 0 to 1 a channel.
+} // namespace
+
 lab_t lab(const double rgb[3])
 {
     const double r = rgb[0], g = rgb[1], b = rgb[2];
@@ -45,6 +42,8 @@ lab_t lab(const double rgb[3])
     const double fz = lab_f((0.0193339 * r + 0.1191920 * g + 0.9503041 * b) / 1.08883);
     return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
 }
+
+namespace {
 
 // atan(z) in radians for |z| up to about 1.25: halved once (to at most
 // 0.48), then nine terms of its series.
@@ -83,9 +82,11 @@ double chroma_weight(double c)
     return std::sqrt(c7 / (c7 + 6103515625.0));
 }
 
-// The square of CIEDE2000 (kL = kC = kH = 1) between x and y. Hue angles
-// appear only through their cosines and sines, worked out from a and b,
-// so only the blue term's distance from 275 degrees needs an arctangent.
+} // namespace
+
+// Hue angles appear only through their cosines and sines, worked out from
+// a and b, so only the blue term's distance from 275 degrees needs an
+// arctangent.
 double ciede2000_squared(const lab_t &x, const lab_t &y)
 {
     const double g = 0.5 * (1 - chroma_weight((std::sqrt(x.a * x.a + x.b * x.b) +
@@ -132,6 +133,8 @@ double ciede2000_squared(const lab_t &x, const lab_t &y)
     }
     return tl * tl + tc * tc + th * th + rt * tc * th;
 }
+
+namespace {
 
 int32_t node_level(unsigned i)
 {

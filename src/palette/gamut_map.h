@@ -40,6 +40,16 @@ struct map_t {
     uint8_t ready[node_count];
 };
 
+// CIELAB (D65) of a colour in linear light, 0 to 1 a channel.
+struct lab_t {
+    double l, a, b;
+};
+lab_t lab(const double rgb[3]);
+
+// The square of CIEDE2000 (kL = kC = kH = 1) between x and y: the
+// difference the map finds the nearest mixture by.
+double ciede2000_squared(const lab_t &x, const lab_t &y);
+
 // Starts a map for entries whose appearances are `linear` (0 to 65535).
 void map_init(map_t *m, const int32_t (*linear)[3], unsigned count);
 
