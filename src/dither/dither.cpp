@@ -5,15 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
-// WebAssembly (the web page's build) has no threads: there the two halves
-// are done one after the other, as on a host that cannot start a thread.
-#ifndef __wasi__
-#define KESTROW_DITHER_THREADS 1
-#include <pthread.h>
-#include <sched.h>
-#endif
-
 #include "dither_scan.h"
+#include "halves.h"
 #include "photo_decode.h"
 
 using namespace dither_scan;
@@ -236,10 +229,6 @@ void err_row_clear(int32_t *row, uint32_t width)
         row[i] = error_half;
 }
 
-// Below this height a picture is not cut in two: a half of a few rows
-// would be mostly start and warming up.
-constexpr uint32_t cut_height = 64;
-
 // Rows a band starting inside the picture first runs over. Even, so its
 // first real row still runs left to right.
 constexpr uint32_t warm_rows = sizeof(dither_t::warm) / sizeof(dither_t::warm[0]) / 2;
@@ -286,13 +275,10 @@ void part_run(const dither_part_t *p)
     }
 }
 
-#ifdef KESTROW_DITHER_THREADS
-void *part_thread(void *part)
+void part_half(void *part)
 {
     part_run(static_cast<const dither_part_t *>(part));
-    return nullptr;
 }
-#endif
 
 // Copies of the rows either side of the cut at row `cut`, as they were: the
 // top half's band up runs over rows cut + 7 up to cut first, the bottom
@@ -305,23 +291,6 @@ void warm_rows_copy(dither_t *d, const uint8_t *img, size_t row_width, uint32_t 
         memcpy(d->warm[warm_rows + i], img + row_width * (cut - warm_rows + i), bytes);
     }
 }
-
-// Keeps a new thread off the processor this one is on, where there is
-// another it may use. Left to itself, the scheduler starts the thread
-// here, beside the one that is about to be busy, and may take
-// milliseconds, most of the work, to move either.
-#ifdef KESTROW_DITHER_THREADS
-void elsewhere(pthread_attr_t *attr)
-{
-    cpu_set_t allowed;
-    const int here = sched_getcpu();
-    if (here >= 0 && here < CPU_SETSIZE && sched_getaffinity(0, sizeof allowed, &allowed) == 0 &&
-        CPU_ISSET(here, &allowed) && CPU_COUNT(&allowed) > 1) {
-        CPU_CLR(here, &allowed);
-        pthread_attr_setaffinity_np(attr, sizeof allowed, &allowed);
-    }
-}
-#endif
 
 rows_fn rows_for(dither_scan_t scan)
 {
@@ -401,36 +370,16 @@ void dither_image_using(dither_t *d, uint8_t *img, size_t row_width, uint32_t he
     if (d->width == 0)
         return;
     const rows_fn rows_of = rows_for(scan);
-    if (height < cut_height) {
+    const uint32_t cut = halves_cut(height);
+    if (cut == 0) {
         const dither_part_t whole = {d, img, row_width, 0, height, 0, nullptr, nullptr, rows_of};
         part_run(&whole);
         return;
     }
-    const uint32_t cut = height - height / 2;
     warm_rows_copy(d, img, row_width, cut);
-    const dither_part_t top = {d, img, row_width, 0, cut, 0, &d->bands[1], d->warm, rows_of};
-    const dither_part_t bottom = {d, img, row_width, cut, height - cut, 2, &d->bands[2], d->warm + warm_rows,
-                                  rows_of};
-    // The bottom half on a thread of its own where one can be had; if not,
-    // after the top half, with the same result.
-#ifdef KESTROW_DITHER_THREADS
-    pthread_t thread;
-    pthread_attr_t attr;
-    bool threaded = false;
-    if (pthread_attr_init(&attr) == 0) {
-        elsewhere(&attr);
-        threaded = pthread_create(&thread, &attr, part_thread, const_cast<dither_part_t *>(&bottom)) == 0;
-        pthread_attr_destroy(&attr);
-    }
-    part_run(&top);
-    if (threaded)
-        pthread_join(thread, nullptr);
-    else
-        part_run(&bottom);
-#else
-    part_run(&top);
-    part_run(&bottom);
-#endif
+    dither_part_t top = {d, img, row_width, 0, cut, 0, &d->bands[1], d->warm, rows_of};
+    dither_part_t bottom = {d, img, row_width, cut, height - cut, 2, &d->bands[2], d->warm + warm_rows, rows_of};
+    halves_run(part_half, &top, part_half, &bottom);
 }
 
 void dither_image(dither_t *d, uint8_t *img, size_t row_width, uint32_t height)
