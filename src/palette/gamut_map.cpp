@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "halves.h"
 #include "srgb_table.h"
 
 namespace gamut {
@@ -265,6 +266,21 @@ void work_out(map_t *m, const search_t &search, unsigned index)
     m->ready[index] = 1;
 }
 
+// Every other node of a list, from `first`.
+struct nodes_t {
+    map_t *m;
+    const search_t *search;
+    const unsigned *index;
+    unsigned count, first;
+};
+
+void work_out_nodes(void *nodes)
+{
+    const nodes_t *n = static_cast<const nodes_t *>(nodes);
+    for (unsigned i = n->first; i < n->count; i += 2)
+        work_out(n->m, *n->search, n->index[i]);
+}
+
 } // namespace
 
 void map_init(map_t *m, const int32_t (*linear)[3], unsigned count)
@@ -285,19 +301,24 @@ void map_prepare(map_t *m, const uint8_t *img, size_t row_width, uint32_t width,
         for (uint32_t x = 0; x < width; x++, px += 3)
             used[(places.at[px[2]].cell * cells + places.at[px[1]].cell) * cells + places.at[px[0]].cell] = 1;
     }
-    const search_t search(m);
+    // The nodes a used cell has as a corner, not yet worked out.
+    static unsigned needed[node_count];
+    unsigned count = 0;
     for (unsigned r = 0; r < grid_side; r++)
         for (unsigned g = 0; g < grid_side; g++)
             for (unsigned b = 0; b < grid_side; b++) {
-                // A node is needed when a used cell has it as a corner.
-                bool needed = false;
-                for (unsigned i = 0; i < 8 && !needed; i++) {
+                bool corner = false;
+                for (unsigned i = 0; i < 8 && !corner; i++) {
                     const unsigned cr = r - (i & 1), cg = g - (i >> 1 & 1), cb = b - (i >> 2);
-                    needed = cr < cells && cg < cells && cb < cells && used[(cr * cells + cg) * cells + cb];
+                    corner = cr < cells && cg < cells && cb < cells && used[(cr * cells + cg) * cells + cb];
                 }
-                if (needed && !m->ready[node_index(r, g, b)])
-                    work_out(m, search, node_index(r, g, b));
+                if (corner && !m->ready[node_index(r, g, b)])
+                    needed[count++] = node_index(r, g, b);
             }
+    // Each node is its own search: every other one on a second core.
+    const search_t search(m);
+    nodes_t even = {m, &search, needed, count, 0}, odd = {m, &search, needed, count, 1};
+    halves_run(work_out_nodes, &even, work_out_nodes, &odd);
 }
 
 } // namespace gamut

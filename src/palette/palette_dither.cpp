@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "gamut_map.h"
+#include "halves.h"
 #include "palette.h"
 #include "srgb_table.h"
 
@@ -119,6 +120,72 @@ struct palette_run {
     }
 };
 
+// One half of the picture: `rows` rows scanned from the picture's top row
+// down, or from its bottom row up (`first` counted from the top, `down`
+// +1 or -1). The halves meet at the cut, each there far from its start: a
+// scan starting with no error needs tens of rows to settle over a dark
+// tone (it shows a few rows of lines first), which at the picture's edges
+// is the edge, but started at the cut would be a band across the picture.
+struct palette_half_t {
+    const palette_run *run;
+    const gamut::map_t *map;
+    uint8_t *img;
+    size_t row_width;
+    uint32_t width, height;
+    uint32_t first, rows;
+    int down;
+    // Error reaching this row and the next, red, green, blue a pixel, with
+    // a pixel of margin at each end; in 16ths of a linear step. (At most
+    // 4096 pixels a row: the BMP reader's limit.)
+    int32_t (*err)[(PHOTO_MAX_SIDE + 2) * 3];
+};
+
+// Dithers one row (`width` pixels, blue, green, red) in the direction
+// `step`, with the error reaching it in `this_row`; fills `next_row` with
+// the error it passes to the row below.
+void dither_row(const palette_run &run, const gamut::map_t *map, uint8_t *row, uint32_t width, int step,
+                int32_t *this_row, int32_t *next_row)
+{
+    memset(next_row, 0, (size_t{width} + 2) * 3 * sizeof next_row[0]);
+    for (uint32_t i = 0; i < width; i++) {
+        const uint32_t x = step > 0 ? i : width - 1 - i;
+        uint8_t *px = row + size_t{x} * 3;
+        int32_t *err = &this_row[(size_t{x} + 1) * 3];
+        int32_t want[3], asked[3];
+        gamut::map_pixel(map, px, asked);
+        for (int c = 0; c < 3; c++) {
+            // The colour asked for, as the panel can show it, plus the
+            // error, which is held to half the box beyond it.
+            const int32_t margin = (run.high[c] - run.low[c]) / 2;
+            want[c] = std::clamp(asked[c] + err[c] / 16, run.low[c] - margin, run.high[c] + margin);
+        }
+        const entry_t &e = run.nearest(want);
+        const int32_t share = run.share(asked);
+        for (int c = 0; c < 3; c++) {
+            const int32_t left = (want[c] - e.linear[c]) * share / 256;
+            err[step * 3 + c] += left * 7;
+            int32_t *below = &next_row[(size_t{x} + 1) * 3 + static_cast<size_t>(c)];
+            below[-step * 3] += left * 3;
+            below[0] += left * 5;
+            below[step * 3] += left;
+        }
+        px[0] = e.bgr[0], px[1] = e.bgr[1], px[2] = e.bgr[2];
+    }
+}
+
+void dither_half(void *half)
+{
+    const palette_half_t *h = static_cast<const palette_half_t *>(half);
+    int32_t *this_row = h->err[0], *next_row = h->err[1];
+    memset(this_row, 0, (size_t{h->width} + 2) * 3 * sizeof this_row[0]);
+    for (uint32_t t = 0; t < h->rows; t++) {
+        const uint32_t y = h->first + static_cast<uint32_t>(h->down) * t;  // from the top
+        uint8_t *row = h->img + (size_t{h->height} - 1 - y) * h->row_width;
+        dither_row(*h->run, h->map, row, h->width, t % 2 == 0 ? 1 : -1, this_row, next_row);
+        std::swap(this_row, next_row);
+    }
+}
+
 } // namespace
 
 void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_width, uint32_t width,
@@ -131,42 +198,14 @@ void palette_dither(const photo_palette_t *palette, uint8_t *img, size_t row_wid
         std::copy(run.entries[i].linear, run.entries[i].linear + 3, linear[i]);
     gamut::map_init(&map, linear, run.count);
     gamut::map_prepare(&map, img, row_width, width, height);
-    // Error reaching this row and the next, red, green, blue a pixel, with
-    // a pixel of margin at each end; in 16ths of a linear step.
-    // (At most 4096 pixels a row: the BMP reader's limit.)
-    static int32_t rows[2][(PHOTO_MAX_SIDE + 2) * 3];
-    int32_t *this_row = rows[0], *next_row = rows[1];
-    const size_t used = (size_t{width} + 2) * 3 * sizeof rows[0][0];  // of a row's error, the part in use
-    memset(this_row, 0, used);
-    for (uint32_t y = 0; y < height; y++) {
-        uint8_t *row = img + (size_t{height} - 1 - y) * row_width;  // top row first
-        const bool forward = y % 2 == 0;
-        const int step = forward ? 1 : -1;
-        memset(next_row, 0, used);
-        for (uint32_t i = 0; i < width; i++) {
-            const uint32_t x = forward ? i : width - 1 - i;
-            uint8_t *px = row + size_t{x} * 3;
-            int32_t *err = &this_row[(size_t{x} + 1) * 3];
-            int32_t want[3], asked[3];
-            gamut::map_pixel(&map, px, asked);
-            for (int c = 0; c < 3; c++) {
-                // The colour asked for, as the panel can show it, plus the
-                // error, which is held to half the box beyond it.
-                const int32_t margin = (run.high[c] - run.low[c]) / 2;
-                want[c] = std::clamp(asked[c] + err[c] / 16, run.low[c] - margin, run.high[c] + margin);
-            }
-            const entry_t &e = run.nearest(want);
-            const int32_t share = run.share(asked);
-            for (int c = 0; c < 3; c++) {
-                const int32_t left = (want[c] - e.linear[c]) * share / 256;
-                err[step * 3 + c] += left * 7;
-                int32_t *below = &next_row[(size_t{x} + 1) * 3 + static_cast<size_t>(c)];
-                below[-step * 3] += left * 3;
-                below[0] += left * 5;
-                below[step * 3] += left;
-            }
-            px[0] = e.bgr[0], px[1] = e.bgr[1], px[2] = e.bgr[2];
-        }
-        std::swap(this_row, next_row);
+    static int32_t err[2][2][(PHOTO_MAX_SIDE + 2) * 3];
+    const uint32_t cut = halves_cut(height);
+    if (cut == 0) {
+        palette_half_t whole = {&run, &map, img, row_width, width, height, 0, height, 1, err[0]};
+        dither_half(&whole);
+        return;
     }
+    palette_half_t top = {&run, &map, img, row_width, width, height, 0, cut, 1, err[0]};
+    palette_half_t bottom = {&run, &map, img, row_width, width, height, height - 1, height - cut, -1, err[1]};
+    halves_run(dither_half, &top, dither_half, &bottom);
 }
