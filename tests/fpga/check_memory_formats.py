@@ -172,6 +172,14 @@ def srec_mif_bytes(a, path):
     return open(out, "rb").read()
 
 
+# Bytes at each end of a memory that srec_cat's -COE list is compared on.
+# Run 24 bytes at a time, srec_cat over a whole 161 x 117 picture was a
+# minute of this test; the strict reading has checked every value by then,
+# and the ends (the first word's byte order, the last words) are where a
+# writer goes wrong.
+SREC_END_BYTES = 480
+
+
 def srec_coe_values(a, data, width):
     """srec_cat's -COE value list of the bytes. srec_cat 1.64 stops with "unable
     to cope with holes" once its input spans more than one of its records
@@ -218,7 +226,12 @@ def check_one_memory(a, photos, rgb444, label):
     coe = open(names["coe"]).read()
     check(read_coe(coe, bits) == want, f"{label}: .coe values, read strictly")
     if not rgb444:
-        check(srec_coe_values(a, raw, 16 if bits == 16 else 8) == want, f"{label}: .coe values as srec_cat -COE writes them")
+        width = 16 if bits == 16 else 8
+        n = min(len(raw), SREC_END_BYTES)  # even: 16-bit pictures are whole words
+        ends = srec_coe_values(a, raw[:n], width) + srec_coe_values(a, raw[len(raw) - n:], width)
+        per = width // 8
+        check(ends == want[:n // per] + want[len(want) - n // per:],
+              f"{label}: .coe values at both ends as srec_cat -COE writes them")
     mif = open(names["mif"]).read()
     check(read_mif(mif, bits) == want, f"{label}: .mif values, read strictly")
     check(srec_mif_bytes(a, names["mif"]) == le_words(want, bits), f"{label}: .mif read by srec_cat")
