@@ -243,18 +243,28 @@ bool threads_refused_here()
 TEST_P(Dither, WritesTheSameWithoutASecondThread)
 {
     // The lower half of a picture is dithered on a thread of its own where
-    // one can be had, and after the upper half where not: same bytes.
+    // one can be had, and after the upper half where not: same bytes. So
+    // too for a panel's palette, whose gamut map also shares out its work.
     KESTROW_SKIP_UNDER_SANITIZER_OR_EMULATOR("a limit on threads");
     KESTROW_NEED(threads_refused_here(), "a process limit does not stop threads here");
     write_file(in, make_bmp(bmp_size(201, 150), random_pixels(201 * 150, 77)));
     const std::string p = GetParam().path;
-    ASSERT_EQ(dither(in, out).status, 0);
-    const bytes threaded = read_file(out);
-    const std::string alone = dir / "alone.bmp";
-    const run_result r = run_program(reachable_by_nobody(p, dir), {p, in, alone}, one_thread_only);
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(read_file(alone), threaded);
+    std::vector<std::vector<std::string>> ways = {{}};
+    if (std::string(GetParam().name) == "bmpdither")
+        ways.push_back({"--palette", "spectra6"});
+    const std::string alone = dir / "alone.bmp", reachable = reachable_by_nobody(p, dir);
+    for (const auto &options : ways) {
+        SCOPED_TRACE(options.empty() ? "the colour grid" : options[1]);
+        std::vector<std::string> args = {p};
+        args.insert(args.end(), options.begin(), options.end());
+        args.insert(args.end(), {in, out});
+        ASSERT_EQ(run_program(p, args).status, 0);
+        args.back() = alone;
+        const run_result r = run_program(reachable, args, one_thread_only);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(read_file(alone), read_file(out));
+    }
 }
 
 TEST_P(Dither, FollowsTheConventionsOfTheOtherTools)
