@@ -64,27 +64,35 @@ def caches(build_dir):
             yield os.path.join(root, 'CMakeCache.txt')
 
 
-def owners(path):
-    """The packages that own a file, trying the path as named, as resolved
-    through links and alternatives, and its other half of the /usr merge."""
+def tries(path):
+    """A file's path as named, as resolved through links and alternatives,
+    and the other half of the /usr merge of each."""
     real = os.path.realpath(path)
-    tries = [path, real]
+    found = [path, real]
     for p in (path, real):
-        if p.startswith('/usr/'):
-            tries.append(p[4:])
-        else:
-            tries.append('/usr' + p)
-    for p in tries:
-        r = subprocess.run(['dpkg-query', '-S', p], capture_output=True, text=True)
-        if r.returncode == 0:
-            names = set()
-            for line in r.stdout.splitlines():
-                if line.startswith('diversion by'):
-                    continue
-                head = line.split(': ', 1)[0]
-                names.update(n.strip().split(':')[0] for n in head.split(','))
-            if names:
-                return names
+        found.append(p[4:] if p.startswith('/usr/') else '/usr' + p)
+    return found
+
+
+def owner_table(paths):
+    """The packages that own each of the paths, from one dpkg-query -S for
+    all of them: each call reads dpkg's whole database of files, a third
+    of a second, and the tools have hundreds of paths to try."""
+    r = subprocess.run(['dpkg-query', '-S'] + sorted(set(paths)), capture_output=True, text=True)
+    table = {}
+    for line in r.stdout.splitlines():
+        if line.startswith('diversion by'):
+            continue
+        head, _, path = line.partition(': ')
+        table.setdefault(path, set()).update(n.strip().split(':')[0] for n in head.split(','))
+    return table
+
+
+def owners(path, table):
+    """The packages that own a file, by the first of its tries any owns."""
+    for p in tries(path):
+        if table.get(p):
+            return table[p]
     return set()
 
 
@@ -147,9 +155,10 @@ def main():
     reached = installed_by_script(args.install_script, packages, providers)
     base = {n for n, p in packages.items() if p['priority'] in ('required', 'important')}
 
+    table = owner_table(p for tool in tools for p in tries(tool))
     failures = []
     for tool, entry in sorted(tools.items()):
-        names = owners(tool)
+        names = owners(tool, table)
         if not names:
             failures.append(f'{tool} ({entry}): no package owns it; was it put in by hand?')
             continue
