@@ -59,6 +59,7 @@ struct palette_run {
     unsigned count = 0;
     int32_t low[3], high[3];  // the box the panel's colours span, per channel
     int64_t dark = 1;         // below this luminance a pixel passes on only part of its error
+    int32_t first_step = 0;   // from the darkest entry's luminance to the next darkest's
 
     explicit palette_run(const photo_palette_t *palette)
     {
@@ -88,7 +89,7 @@ struct palette_run {
                 next = y;
         }
         if (next != INT64_MAX)
-            dark = std::max<int64_t>(1, (next - lowest) / 64);
+            dark = std::max<int64_t>(1, (next - lowest) / 64), first_step = static_cast<int32_t>(next - lowest);
     }
 
     // The share of its error (in 256ths) a pixel asking for `asked` passes
@@ -173,11 +174,28 @@ void dither_row(const palette_run &run, const gamut::map_t *map, uint8_t *row, u
     }
 }
 
+// The error a scan starts with: a grey of its own at each pixel, spread
+// evenly over half the first step either way (in the order of a fixed
+// hash of the column). Started with none, every pixel of a row over a flat
+// tone carries the same error, and the row lights all at once: a scan over
+// a dark grey first left rows empty and then filled one, a pattern of
+// lines that took tens of rows to die away.
+void seed_errors(const palette_run &run, int32_t *row, uint32_t width)
+{
+    memset(row, 0, (size_t{width} + 2) * 3 * sizeof row[0]);
+    for (uint32_t x = 0; x < width; x++) {
+        const int32_t place = static_cast<int32_t>((x * 2654435761u) >> 22) - 512;  // -512 to 511
+        const int32_t grey = static_cast<int32_t>(int64_t{run.first_step} * place / 1024) * 16;
+        for (int c = 0; c < 3; c++)
+            row[(size_t{x} + 1) * 3 + static_cast<size_t>(c)] = grey;
+    }
+}
+
 void dither_half(void *half)
 {
     const palette_half_t *h = static_cast<const palette_half_t *>(half);
     int32_t *this_row = h->err[0], *next_row = h->err[1];
-    memset(this_row, 0, (size_t{h->width} + 2) * 3 * sizeof this_row[0]);
+    seed_errors(*h->run, this_row, h->width);
     for (uint32_t t = 0; t < h->rows; t++) {
         const uint32_t y = h->first + static_cast<uint32_t>(h->down) * t;  // from the top
         uint8_t *row = h->img + (size_t{h->height} - 1 - y) * h->row_width;

@@ -178,7 +178,7 @@ TEST_F(Palette, TheSameBytesOnEveryHost)
     const struct {
         const char *palette;
         uint64_t digest;
-    } pinned[] = {{"mono", 14368486577028357371u}, {"bwr", 10884231572856574502u}, {"spectra6", 15417081456308448443u}};
+    } pinned[] = {{"mono", 7588570475767187738u}, {"bwr", 7844378595073274636u}, {"spectra6", 17337525449925649997u}};
     // Tall enough to be cut in halves, done side by side.
     constexpr uint32_t w = 61, h = 67;
     for (const auto &p : pinned) {
@@ -239,14 +239,14 @@ TEST_F(Palette, FlatAreasLookAsNearAsTheMixturesAllow)
     }
 }
 
-TEST_F(Palette, NoRowsAreLeftEmptyWhereTheHalvesMeet)
+TEST_F(Palette, NoRowsAreLeftEmptyOverADarkTone)
 {
-    // On mono a dark grey is white dots far apart, and a scan starting with
-    // no error first leaves rows empty, then fires a whole row, for tens of
-    // rows. At the picture's edges that is the edge; started at the cut
-    // between the halves it would be a band across the picture. Around
-    // the cut, every four rows keep at least half the light that four rows
-    // have on average in the picture's middle.
+    // On mono a dark grey is white dots far apart. A scan that starts with
+    // the same error at every pixel leaves rows empty, then fills one, for
+    // tens of rows: at the picture's top and bottom, where the halves'
+    // scans start, and started at the cut between them, across the
+    // picture. Past the first 8 rows of each edge, every four rows keep at
+    // least half the light that four rows have on average in the middle.
     for (const uint32_t h : {200u, 301u})
         for (const uint8_t grey : {uint8_t(50), uint8_t(70)}) {
             SCOPED_TRACE(testing::Message() << h << " rows of grey " << int(grey));
@@ -258,8 +258,7 @@ TEST_F(Palette, NoRowsAreLeftEmptyWhereTheHalvesMeet)
             double four = 0;
             for (uint32_t y = h / 4; y < h - h / 4; y++)
                 four += 4 * whites[y] / (h - h / 4 - h / 4);
-            const uint32_t cut = h - h / 2;
-            for (uint32_t y = cut - 16; y < cut + 16; y++)
+            for (uint32_t y = 8; y + 4 + 8 <= h; y++)
                 ASSERT_GE(whites[y] + whites[y + 1] + whites[y + 2] + whites[y + 3], four / 2)
                     << "rows " << y << " to " << y + 3;
         }
