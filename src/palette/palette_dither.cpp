@@ -123,10 +123,10 @@ struct palette_run {
 
 // One half of the picture: `rows` rows scanned from the picture's top row
 // down, or from its bottom row up (`first` counted from the top, `down`
-// +1 or -1). The halves meet at the cut, each there far from its start: a
-// scan starting with no error needs tens of rows to settle over a dark
-// tone (it shows a few rows of lines first), which at the picture's edges
-// is the edge, but started at the cut would be a band across the picture.
+// +1 or -1). The halves meet at the cut, each there far from its start:
+// a scan's first rows over a dark tone are sparse, even with the error it
+// starts with (seed_errors), which at the picture's edges is the edge,
+// but started at the cut would be a band across the picture.
 struct palette_half_t {
     const palette_run *run;
     const gamut::map_t *map;
